@@ -1,0 +1,51 @@
+# Project-wide helpers: warnings, tests and modules in a few lines each.
+
+function(quillet_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local
+    -Wnon-virtual-dtor -Wcast-align -Wunused -Woverloaded-virtual -Wnull-dereference
+    -Wno-missing-field-initializers)
+  if(QUILLET_WARNINGS_AS_ERRORS)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# quillet_add_test(name SOURCES a.cpp b.cpp [LIBS extra] [LABELS l] [FIXTURES f])
+# A GoogleTest executable linked against the core, registered with CTest.
+# Every test gets its own settings store so no test touches the user's.
+function(quillet_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;FIXTURES" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE quillet_core GTest::gtest_main ${T_LIBS})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  quillet_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QUILLET_REGISTRY=${CMAKE_BINARY_DIR}/test-stores/${name}.db;QUILLET_TEST_DATA=${CMAKE_BINARY_DIR}/testdata;QUILLET_SOURCE_DIR=${CMAKE_SOURCE_DIR};QT_QPA_PLATFORM=offscreen"
+    TIMEOUT 600)
+  if(T_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+  if(T_FIXTURES)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${T_FIXTURES}")
+  endif()
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/test-stores)
+endfunction()
+
+# quillet_add_module(name SOURCES ... [SUFFIX .blob]) - a shared object loaded at run time,
+# placed beside the executable (or in plugins/ for viewer modules).
+function(quillet_add_module name)
+  cmake_parse_arguments(M "" "SUFFIX;OUTPUT_DIR" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} MODULE ${M_SOURCES})
+  target_link_libraries(${name} PRIVATE ${M_LIBS})
+  set_target_properties(${name} PROPERTIES PREFIX "" CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+  if(M_SUFFIX)
+    set_target_properties(${name} PROPERTIES SUFFIX ${M_SUFFIX})
+  endif()
+  if(M_OUTPUT_DIR)
+    set_target_properties(${name} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${M_OUTPUT_DIR})
+  else()
+    set_target_properties(${name} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  endif()
+  quillet_warnings(${name})
+endfunction()

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+namespace quillet {
+
+// The request handed to an element's show_data: what to show and how much to redo.
+struct ShowData {
+  std::string query;          // custom query; empty means the element's own (whole table)
+  bool redrawColumns = true;  // rebuild the data list's column headers
+  bool reload = false;        // drop the data already loaded first
+};
+
+}  // namespace quillet
