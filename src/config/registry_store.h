@@ -7,6 +7,7 @@
 // without letter case and enumerate in the order the platform's registry uses (upper-cased
 // byte order). Every write is atomic; a WriteGroup makes several writes one transaction.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -37,6 +38,7 @@ constexpr RegResult ERROR_SUCCESS = 0;
 constexpr RegResult ERROR_FILE_NOT_FOUND = 2;
 constexpr RegResult ERROR_ACCESS_DENIED = 5;
 constexpr RegResult ERROR_INVALID_HANDLE = 6;
+constexpr RegResult ERROR_INVALID_DATA = 13;
 constexpr RegResult ERROR_INVALID_PARAMETER = 87;
 constexpr RegResult ERROR_MORE_DATA = 234;
 constexpr RegResult ERROR_NO_MORE_ITEMS = 259;
@@ -54,11 +56,13 @@ class RegKey {
 
   // Reads a value. ERROR_FILE_NOT_FOUND when missing; ERROR_MORE_DATA when its data is larger
   // than `maxBytes` (data is then left empty).
-  RegResult QueryValue(const std::string& name, std::uint32_t* type, std::vector<std::uint8_t>* data,
-                       std::size_t maxBytes = SIZE_MAX) const;
+  RegResult QueryValue(const std::string& name, std::uint32_t* type,
+                       std::vector<std::uint8_t>* data, std::size_t maxBytes = SIZE_MAX) const;
   // Writes a value with exactly these bytes.
-  RegResult SetValue(const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& data);
-  RegResult SetValue(const std::string& name, std::uint32_t type, const void* data, std::size_t size);
+  RegResult SetValue(const std::string& name, std::uint32_t type,
+                     const std::vector<std::uint8_t>& data);
+  RegResult SetValue(const std::string& name, std::uint32_t type, const void* data,
+                     std::size_t size);
   RegResult DeleteValue(const std::string& name);
 
   // Enumeration by index, in the store's order. ERROR_NO_MORE_ITEMS past the end.
@@ -84,7 +88,8 @@ class RegKey {
 class RegistryStore {
  public:
   // Opens (creating) the store file. A file that is damaged or not a store is left untouched:
-  // a message goes to standard error and the store works in memory for this run.
+  // a message goes to standard error and the store works in memory for this run. The path
+  // ":memory:" makes a store that lives in memory only.
   explicit RegistryStore(const std::string& filePath);
   ~RegistryStore();
   RegistryStore(const RegistryStore&) = delete;
@@ -94,7 +99,7 @@ class RegistryStore {
   static RegistryStore& Default();
   static std::string DefaultPath();
 
-  bool IsPersistent() const;          // false when it fell back to memory
+  bool IsPersistent() const;  // false when it fell back to memory
   const std::string& FilePath() const { return path_; }
 
   // The current user's hive root: open or create a key by path below it.
@@ -103,7 +108,9 @@ class RegistryStore {
   // Removes a key with its values and subkeys (tests and housekeeping).
   RegResult DeleteKeyTree(const std::string& path);
 
-  // Several writes as one transaction: they land together or not at all.
+  // Several writes as one transaction: they land together or not at all. Groups nest (only the
+  // outermost commits). While a group is open the store serves only the thread that opened it;
+  // other threads wait for the group to end.
   class WriteGroup {
    public:
     explicit WriteGroup(RegistryStore& store);
