@@ -23,9 +23,15 @@ namespace quillet::db {
 
 using HRESULT = std::int32_t;
 
-constexpr HRESULT MakeCode(std::uint32_t v) { return static_cast<HRESULT>(v); }
-inline bool Succeeded(HRESULT hr) { return hr >= 0; }
-inline bool Failed(HRESULT hr) { return hr < 0; }
+constexpr HRESULT MakeCode(std::uint32_t v) {
+  return static_cast<HRESULT>(v);
+}
+inline bool Succeeded(HRESULT hr) {
+  return hr >= 0;
+}
+inline bool Failed(HRESULT hr) {
+  return hr < 0;
+}
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
@@ -41,6 +47,9 @@ constexpr HRESULT E_INVALIDARG = MakeCode(0x80070057);
 constexpr HRESULT REGDB_E_CLASSNOTREG = MakeCode(0x80040154);
 constexpr HRESULT DB_E_BADACCESSORHANDLE = MakeCode(0x80040E00);
 constexpr HRESULT DB_E_BADROWHANDLE = MakeCode(0x80040E04);
+constexpr HRESULT DB_E_BADBINDINFO = MakeCode(0x80040E08);
+constexpr HRESULT DB_E_CANTSCROLLBACKWARDS = MakeCode(0x80040E29);
+constexpr HRESULT DB_E_BADORDINAL = MakeCode(0x80040E55);
 constexpr HRESULT DB_E_NOCOMMAND = MakeCode(0x80040E0C);
 constexpr HRESULT DB_E_ERRORSINCOMMAND = MakeCode(0x80040E14);
 constexpr HRESULT DB_E_CANTCONVERTVALUE = MakeCode(0x80040E07);
@@ -50,7 +59,7 @@ constexpr HRESULT DB_E_CANCELED = MakeCode(0x80040E4E);
 constexpr HRESULT DB_SEC_E_AUTH_FAILED = MakeCode(0x80040E4D);
 constexpr HRESULT DB_E_NOTSUPPORTED = MakeCode(0x80040E53);
 constexpr HRESULT DB_E_ROWSNOTRELEASED = MakeCode(0x80040E25);
-constexpr HRESULT DB_E_READONLY = MakeCode(0x80040E94);  // the provider refused a change
+constexpr HRESULT DB_E_READONLY = MakeCode(0x80040E94);        // the provider refused a change
 constexpr HRESULT E_CANCELLED_BY_USER = MakeCode(0x800704C7);  // from Win32 ERROR_CANCELLED
 
 // ---------------------------------------------------------------------------------------------
@@ -122,10 +131,14 @@ struct Guid {
   friend bool operator==(const Guid&, const Guid&) = default;
 };
 
-constexpr Guid DBSCHEMA_TABLES{0xC8B52229, 0x5CF3, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
-constexpr Guid DBSCHEMA_PROCEDURES{0xC8B52224, 0x5CF3, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
-constexpr Guid DBGUID_DEFAULT{0xC8B521FB, 0x5CF3, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
-constexpr Guid IID_ISequentialStream{0x0C733A30, 0x2A1C, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
+constexpr Guid DBSCHEMA_TABLES{
+    0xC8B52229, 0x5CF3, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
+constexpr Guid DBSCHEMA_PROCEDURES{
+    0xC8B52224, 0x5CF3, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
+constexpr Guid DBGUID_DEFAULT{
+    0xC8B521FB, 0x5CF3, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
+constexpr Guid IID_ISequentialStream{
+    0x0C733A30, 0x2A1C, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
 
 // ---------------------------------------------------------------------------------------------
 // Bindings and column information

@@ -1,0 +1,117 @@
+#include "datasource/providers/odbc/odbc_data_source.h"
+
+#include "datasource/error_info.h"
+#include "datasource/provider_registry.h"
+#include "datasource/providers/odbc/odbc_command.h"
+#include "datasource/providers/odbc/odbc_diag.h"
+#include "datasource/providers/odbc/odbc_schema_rowset.h"
+#include "datasource/text_convert.h"
+
+namespace quillet::db {
+
+std::shared_ptr<IDBInitialize> CreateOdbcDataSource(const InitProperties& properties) {
+  std::string error;
+  auto attributes = odbc::MapInitProperties(properties, &error);
+  return std::make_shared<odbc::OdbcDataSource>(std::move(attributes), std::move(error));
+}
+
+namespace odbc {
+
+HRESULT OdbcSession::GetSchemaRowset(const Guid& schema, const Restrictions& restrictions,
+                                     std::shared_ptr<IRowset>* rowset) {
+  if (rowset == nullptr) return E_POINTER;
+  rowset->reset();
+  if (schema == DBSCHEMA_TABLES) return ReadTablesSchema(connection_, restrictions, rowset);
+  if (schema == DBSCHEMA_PROCEDURES) {
+    return ReadProceduresSchema(connection_, restrictions, rowset);
+  }
+  return RaiseError(E_INVALIDARG, "The ODBC provider does not offer this schema.", kProviderName);
+}
+
+HRESULT OdbcSession::CreateCommand(std::shared_ptr<ICommand>* command) {
+  if (command == nullptr) return E_POINTER;
+  *command = std::make_shared<OdbcCommand>(connection_);
+  return S_OK;
+}
+
+HRESULT OdbcDataSource::Connect(DriverKind kind, const std::string& database) {
+  OdbcAttributes attributes = *attributes_;
+  if (!database.empty() && !attributes.Has("Database")) attributes.Set("Database", database);
+  ApplyDriverOptions(kind, &attributes);
+  connectString_ = attributes.Compose();
+  std::string completed;
+  std::shared_ptr<Connection> connection;
+  if (const HRESULT hr = Connection::Open(connectString_, &connection, &completed); Failed(hr)) {
+    return hr;
+  }
+  const DriverKind actual = DriverKindFromLibrary(connection->DriverLibrary());
+  if (actual != kind && actual != DriverKind::Other && kind == DriverKind::Other) {
+    // A data source name hid which driver it uses; its options need a connection of their
+    // own, so connect once more with them (the completed string names the database file).
+    connection.reset();
+    std::string completedDatabase;
+    if (auto parsed = OdbcAttributes::Parse(completed)) {
+      completedDatabase = parsed->Get("Database").value_or("");
+    }
+    return Connect(actual, completedDatabase);
+  }
+  connection->set_kind(actual);
+  connection_ = std::move(connection);
+  return S_OK;
+}
+
+HRESULT OdbcDataSource::MakeReadOnly() {
+  switch (connection_->kind()) {
+    case DriverKind::PostgreSql: {
+      // A query (which the driver's read-only mode lets through) that makes every later
+      // transaction of the session read-only, so the server refuses writes the driver's own
+      // check cannot see, such as a data-changing WITH clause.
+      const HRESULT hr = connection_->ExecuteQuietly(
+          u"select set_config('default_transaction_read_only', 'on', false)");
+      if (Failed(hr)) {
+        std::optional<ErrorInfo> info;
+        GetErrorInfo(&info);
+        return RaiseError(hr,
+                          "The session could not be made read-only: " +
+                              (info ? Utf16ToUtf8(info->description) : std::string()),
+                          kProviderName);
+      }
+      return S_OK;
+    }
+    case DriverKind::Sqlite3:
+      // The file is open read-only already; this also covers a data source whose database the
+      // driver opened itself.
+      connection_->ExecuteQuietly(u"PRAGMA query_only = 1");
+      ClearErrorInfo();
+      return S_OK;
+    case DriverKind::Other:
+      return S_OK;
+  }
+  return S_OK;
+}
+
+HRESULT OdbcDataSource::Initialize() {
+  std::lock_guard lock(mutex_);
+  if (connection_) return S_OK;
+  if (!attributes_) return RaiseError(E_INVALIDARG, error_, kProviderName);
+  if (const HRESULT hr = Connect(GuessDriverKind(*attributes_), {}); Failed(hr)) return hr;
+  if (const HRESULT hr = MakeReadOnly(); Failed(hr)) {
+    connection_.reset();
+    return hr;
+  }
+  ClearErrorInfo();
+  return S_OK;
+}
+
+HRESULT OdbcDataSource::CreateSession(std::shared_ptr<ISession>* session) {
+  if (session == nullptr) return E_POINTER;
+  std::lock_guard lock(mutex_);
+  if (!connection_) {
+    return RaiseError(E_UNEXPECTED, "The data source is not connected.", kProviderName);
+  }
+  *session = std::make_shared<OdbcSession>(connection_);
+  return S_OK;
+}
+
+}  // namespace odbc
+}  // namespace quillet::db

@@ -1,0 +1,141 @@
+#include "datasource/providers/odbc/odbc_handles.h"
+
+#include <sqlext.h>
+
+#include "datasource/error_info.h"
+#include "datasource/providers/odbc/odbc_diag.h"
+#include "datasource/text_convert.h"
+
+namespace quillet::db::odbc {
+namespace {
+
+// How long a connection attempt may take before the driver gives up (seconds).
+constexpr SQLULEN kLoginTimeoutSeconds = 20;
+
+SQLWCHAR* Wide(std::u16string& text) {
+  return reinterpret_cast<SQLWCHAR*>(text.data());
+}
+
+}  // namespace
+
+SQLHENV Environment() {
+  static const SQLHENV env = []() -> SQLHENV {
+    SQLHENV made = SQL_NULL_HENV;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &made))) {
+      return SQL_NULL_HENV;
+    }
+    SQLSetEnvAttr(made, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    return made;
+  }();
+  if (env == SQL_NULL_HENV) {
+    RaiseError(E_FAIL, "The ODBC driver manager could not be started.", kProviderName);
+  }
+  return env;
+}
+
+HRESULT Connection::Open(const std::string& connectString, std::shared_ptr<Connection>* connection,
+                         std::string* completed) {
+  const SQLHENV env = Environment();
+  if (env == SQL_NULL_HENV) return E_FAIL;
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
+    return RaiseOdbcError(SQL_HANDLE_ENV, env, E_OUTOFMEMORY,
+                          "No ODBC connection handle could be made.");
+  }
+  SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(kLoginTimeoutSeconds),
+                    0);
+  // Asked before connecting too: some drivers only honour it at connect time.
+  SQLSetConnectAttr(dbc, SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
+
+  std::u16string in = Utf8ToUtf16(connectString);
+  std::u16string out(2048, u'\0');
+  SQLSMALLINT outLength = 0;
+  const SQLRETURN r =
+      SQLDriverConnectW(dbc, nullptr, Wide(in), static_cast<SQLSMALLINT>(in.size()), Wide(out),
+                        static_cast<SQLSMALLINT>(out.size()), &outLength, SQL_DRIVER_NOPROMPT);
+  if (!SQL_SUCCEEDED(r)) {
+    const HRESULT hr = RaiseOdbcError(SQL_HANDLE_DBC, dbc, E_FAIL, "The ODBC connection failed.");
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    return hr;
+  }
+  out.resize(std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(outLength, 0)),
+                                   out.size()));
+  if (completed != nullptr) *completed = Utf16ToUtf8(out);
+  SQLSetConnectAttr(dbc, SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
+  connection->reset(new Connection(dbc));
+  return S_OK;
+}
+
+Connection::~Connection() {
+  SQLDisconnect(dbc_);
+  SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
+}
+
+std::string Connection::DriverLibrary() const {
+  std::u16string name(256, u'\0');
+  SQLSMALLINT length = 0;
+  if (!SQL_SUCCEEDED(SQLGetInfoW(dbc_, SQL_DRIVER_NAME, name.data(),
+                                 static_cast<SQLSMALLINT>(name.size() * sizeof(char16_t)),
+                                 &length))) {
+    return {};
+  }
+  name.resize(std::min<std::size_t>(
+      static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)) / sizeof(char16_t), name.size()));
+  return Utf16ToUtf8(name);
+}
+
+std::u16string Connection::SearchEscape() const {
+  std::u16string escape(8, u'\0');
+  SQLSMALLINT length = 0;
+  if (!SQL_SUCCEEDED(SQLGetInfoW(dbc_, SQL_SEARCH_PATTERN_ESCAPE, escape.data(),
+                                 static_cast<SQLSMALLINT>(escape.size() * sizeof(char16_t)),
+                                 &length))) {
+    return {};
+  }
+  escape.resize(std::min<std::size_t>(
+      static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)) / sizeof(char16_t),
+      escape.size()));
+  return escape;
+}
+
+HRESULT Connection::ExecuteQuietly(const std::u16string& text) {
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &stmt))) {
+    return RaiseOdbcError(SQL_HANDLE_DBC, dbc_, E_FAIL, "No ODBC statement handle could be made.");
+  }
+  std::u16string copy = text;
+  const SQLRETURN r = SQLExecDirectW(stmt, Wide(copy), static_cast<SQLINTEGER>(copy.size()));
+  HRESULT hr = S_OK;
+  if (!SQL_SUCCEEDED(r) && r != SQL_NO_DATA) {
+    hr = RaiseOdbcError(SQL_HANDLE_STMT, stmt, E_FAIL, "The statement failed.");
+  }
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  return hr;
+}
+
+HRESULT Statement::Allocate(std::shared_ptr<Connection> connection,
+                            std::shared_ptr<Statement>* statement) {
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection->handle(), &stmt))) {
+    return RaiseOdbcError(SQL_HANDLE_DBC, connection->handle(), E_FAIL,
+                          "No ODBC statement handle could be made.");
+  }
+  statement->reset(new Statement(std::move(connection), stmt));
+  return S_OK;
+}
+
+Statement::~Statement() {
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
+}
+
+void CancelTarget::Set(std::shared_ptr<Statement> statement) {
+  std::lock_guard lock(mutex_);
+  statement_ = std::move(statement);
+}
+
+void CancelTarget::Cancel() {
+  std::lock_guard lock(mutex_);
+  if (statement_) SQLCancel(statement_->handle());
+}
+
+}  // namespace quillet::db::odbc

@@ -1,0 +1,79 @@
+#pragma once
+// Owners of the driver manager's handles. A statement keeps its connection alive, so handles
+// are always freed children first, whatever order their holders go in.
+
+#include <sql.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "datasource/provider_ops.h"
+#include "datasource/providers/odbc/odbc_connect_string.h"
+
+namespace quillet::db::odbc {
+
+// The process's one environment handle (ODBC 3 behaviour), made on first use. Null, with an
+// error object stored, when the driver manager cannot make it.
+SQLHENV Environment();
+
+class Connection {
+ public:
+  // Connects without prompting. On failure returns the code, with the driver's diagnostic in
+  // the error object. `completed` receives the driver's completed connection string.
+  static HRESULT Open(const std::string& connectString, std::shared_ptr<Connection>* connection,
+                      std::string* completed);
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  SQLHDBC handle() const { return dbc_; }
+  // The driver's library name (SQL_DRIVER_NAME), e.g. "psqlodbcw.so".
+  std::string DriverLibrary() const;
+  // The escape character of catalog patterns; empty when the driver has none.
+  std::u16string SearchEscape() const;
+
+  DriverKind kind() const { return kind_; }
+  void set_kind(DriverKind kind) { kind_ = kind; }
+
+  // Runs a statement that returns nothing the caller needs.
+  HRESULT ExecuteQuietly(const std::u16string& text);
+
+ private:
+  explicit Connection(SQLHDBC dbc) : dbc_(dbc) {}
+  SQLHDBC dbc_ = SQL_NULL_HDBC;
+  DriverKind kind_ = DriverKind::Other;
+};
+
+class Statement {
+ public:
+  static HRESULT Allocate(std::shared_ptr<Connection> connection,
+                          std::shared_ptr<Statement>* statement);
+  ~Statement();
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  SQLHSTMT handle() const { return stmt_; }
+  const std::shared_ptr<Connection>& connection() const { return connection_; }
+
+ private:
+  Statement(std::shared_ptr<Connection> connection, SQLHSTMT stmt)
+      : connection_(std::move(connection)), stmt_(stmt) {}
+  std::shared_ptr<Connection> connection_;
+  SQLHSTMT stmt_ = SQL_NULL_HSTMT;
+};
+
+// The statement another thread may interrupt: set while a call on it runs. SQLCancel is the
+// one call the driver manager allows from another thread.
+class CancelTarget {
+ public:
+  void Set(std::shared_ptr<Statement> statement);
+  void Clear() { Set(nullptr); }
+  void Cancel();
+
+ private:
+  std::mutex mutex_;
+  std::shared_ptr<Statement> statement_;
+};
+
+}  // namespace quillet::db::odbc

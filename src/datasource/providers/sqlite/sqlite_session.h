@@ -1,0 +1,41 @@
+#pragma once
+// The SQLite provider's data source and session.
+
+#include <memory>
+#include <string>
+
+#include "datasource/init_string.h"
+#include "datasource/providers/sqlite/sqlite_connection.h"
+
+namespace quillet::db::sqlite {
+
+class SqliteSession final : public ISession {
+ public:
+  explicit SqliteSession(std::shared_ptr<SqliteConnection> connection)
+      : connection_(std::move(connection)) {}
+
+  HRESULT GetSchemaRowset(const Guid& schema, const Restrictions& restrictions,
+                          std::shared_ptr<IRowset>* rowset) override;
+  HRESULT CreateCommand(std::shared_ptr<ICommand>* command) override;
+
+ private:
+  HRESULT TablesRowset(const Restrictions& restrictions, std::shared_ptr<IRowset>* rowset);
+
+  std::shared_ptr<SqliteConnection> connection_;
+};
+
+// "Provider=SQLite;Data Source=<path of the database file>". The file is opened read-only and
+// never created.
+class SqliteDataSource final : public IDBInitialize {
+ public:
+  explicit SqliteDataSource(InitProperties properties) : properties_(std::move(properties)) {}
+
+  HRESULT Initialize() override;
+  HRESULT CreateSession(std::shared_ptr<ISession>* session) override;
+
+ private:
+  InitProperties properties_;
+  std::shared_ptr<SqliteConnection> connection_;
+};
+
+}  // namespace quillet::db::sqlite

@@ -1,0 +1,86 @@
+// Initialization strings: parsing with quotes, composing, and keeping unknown keys.
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "datasource/init_string.h"
+
+namespace quillet::db {
+namespace {
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+Pairs PairsOf(const InitProperties& p) {
+  Pairs out;
+  for (const auto& item : p.items()) out.emplace_back(item.key, item.value);
+  return out;
+}
+
+struct ParseCase {
+  const char* text;
+  Pairs expected;
+};
+
+class InitStringParse : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(InitStringParse, Reads) {
+  std::string error;
+  const auto parsed = InitProperties::Parse(GetParam().text, &error);
+  ASSERT_TRUE(parsed) << error;
+  EXPECT_EQ(PairsOf(*parsed), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InitStringParse,
+    ::testing::Values(
+        ParseCase{"Provider=SQLite;Data Source=/tmp/a.db",
+                  {{"Provider", "SQLite"}, {"Data Source", "/tmp/a.db"}}},
+        ParseCase{"  Provider = SQLite ;; ; Data Source = a b  ;",
+                  {{"Provider", "SQLite"}, {"Data Source", "a b"}}},
+        ParseCase{"Data Source=\"x;y.db\";Password='it''s';Extended=\"say \"\"hi\"\"\"",
+                  {{"Data Source", "x;y.db"}, {"Password", "it's"}, {"Extended", "say \"hi\""}}},
+        ParseCase{"A=' padded ' ;B=\"\";C=", {{"A", " padded "}, {"B", ""}, {"C", ""}}},
+        ParseCase{"Mixed='a\"b';Other=\"c'd\"", {{"Mixed", "a\"b"}, {"Other", "c'd"}}},
+        ParseCase{"provider=one;PROVIDER=two", {{"provider", "two"}}},
+        ParseCase{"Url=http://h/p?a=b;Next=1", {{"Url", "http://h/p?a=b"}, {"Next", "1"}}},
+        ParseCase{"", {}}, ParseCase{" ; ;", {}}));
+
+TEST(InitString, RejectsBrokenInputWithOneLine) {
+  for (const char* text :
+       {"Data Source='unterminated", "A=\"x\"y;B=1", "JustAWord;A=1", "=value"}) {
+    std::string error;
+    EXPECT_FALSE(InitProperties::Parse(text, &error)) << text;
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+  }
+}
+
+TEST(InitString, KeysIgnoreCaseAndKeepTheirPlace) {
+  auto p = InitProperties::Parse("Provider=SQLite;Custom Thing=42;Data Source=a.db");
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->Get("data source"), "a.db");
+  EXPECT_EQ(p->Get("CUSTOM THING"), "42");
+  EXPECT_FALSE(p->Get("Missing"));
+  p->Set("DATA SOURCE", "b.db");
+  p->Set("Added", "x");
+  EXPECT_EQ(p->Compose(), "Provider=SQLite;Custom Thing=42;Data Source=b.db;Added=x;");
+  p->Remove("custom thing");
+  EXPECT_EQ(p->Compose(), "Provider=SQLite;Data Source=b.db;Added=x;");
+}
+
+TEST(InitString, ComposeThenParseGivesTheSameValues) {
+  const std::vector<std::string> values = {"plain",     "semi;colon", "it's",   "say \"hi\"",
+                                           "both ' \"", " lead",      "trail ", "",
+                                           "Zoë/東京",  "a=b",        "''",     "\"\""};
+  InitProperties p;
+  for (std::size_t i = 0; i < values.size(); ++i) p.Set("Key" + std::to_string(i), values[i]);
+  const auto back = InitProperties::Parse(p.Compose());
+  ASSERT_TRUE(back) << p.Compose();
+  EXPECT_EQ(PairsOf(*back), PairsOf(p));
+  EXPECT_EQ(QuoteInitValue("plain"), "plain");
+}
+
+}  // namespace
+}  // namespace quillet::db

@@ -1,0 +1,243 @@
+// GetData as every provider serves it: conversions, cuts, by-reference memory, streams, statuses,
+// and the cursor rules (release before fetch, skip offsets, the end).
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "datasource/error_text.h"
+#include "datasource/memory_rowset.h"
+#include "provider_helpers.h"
+
+namespace quillet::db {
+namespace {
+
+using testing::Bind;
+using testing::ReadAt;
+using testing::ReadStream;
+
+const std::string kZoe = "Zo\xC3\xAB";  // 4 bytes, 3 characters
+
+std::shared_ptr<MemoryRowset> MakeRowset(std::vector<std::vector<CellValue>> rows,
+                                         std::vector<DBCOLUMNINFO> columns) {
+  return std::make_shared<MemoryRowset>("Test", std::move(columns), std::move(rows));
+}
+
+// One column of the given type holding `value`, fetched with one binding.
+struct Fetched {
+  HRESULT hr = E_FAIL;
+  std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(64, 0xCC);
+  DBSTATUS status() const { return ReadAt<DBSTATUS>(buffer, 4); }
+  std::uint32_t length() const { return ReadAt<std::uint32_t>(buffer, 0); }
+  std::string text(std::size_t n) const {
+    return std::string(reinterpret_cast<const char*>(buffer.data()) + 8, n);
+  }
+};
+
+Fetched FetchOne(const CellValue& value, DBTYPE columnType, DBBINDING binding) {
+  auto rowset = MakeRowset({{value}}, {SchemaColumn(u"c", columnType, 0)});
+  Fetched f;
+  HACCESSOR accessor = 0;
+  EXPECT_EQ(rowset->CreateAccessor(DBACCESSOR_ROWDATA, {binding}, f.buffer.size(), &accessor),
+            S_OK);
+  std::size_t got = 0;
+  HROW row = 0;
+  EXPECT_EQ(rowset->GetNextRows(0, 1, &got, &row), S_OK);
+  f.hr = rowset->GetData(row, accessor, f.buffer.data());
+  rowset->ReleaseRows(1, &row);
+  return f;
+}
+
+DBBINDING Small(DBTYPE type, std::size_t maxLen) {
+  return Bind(1, type, maxLen, 8, 0, 4);
+}
+
+TEST(GetDataText, CutsUtf8AtACharacterBoundaryAndReportsTheFullLength) {
+  // "Zoë" in 4 bytes: room for 3 bytes + NUL would split the ë; the cut leaves "Zo".
+  const Fetched f = FetchOne(CellValue::Text(kZoe), DBTYPE_STR, Small(DBTYPE_STR, 4));
+  EXPECT_EQ(f.hr, S_OK);
+  EXPECT_EQ(f.status(), DBSTATUS_S_TRUNCATED);
+  EXPECT_EQ(f.length(), 4u);
+  EXPECT_EQ(f.text(3), std::string("Zo\0", 3));
+
+  const Fetched whole = FetchOne(CellValue::Text(kZoe), DBTYPE_STR, Small(DBTYPE_STR, 5));
+  EXPECT_EQ(whole.status(), DBSTATUS_S_OK);
+  EXPECT_EQ(whole.text(5), kZoe + '\0');
+}
+
+TEST(GetDataText, WideTextCutsWholeCharacters) {
+  // "a😀" is 3 UTF-16 units; 8 bytes leave room for 3 units, 6 bytes only for "a".
+  const std::string text = "a\xF0\x9F\x98\x80";
+  const Fetched cut = FetchOne(CellValue::Text(text), DBTYPE_WSTR, Small(DBTYPE_WSTR, 6));
+  EXPECT_EQ(cut.status(), DBSTATUS_S_TRUNCATED);
+  EXPECT_EQ(cut.length(), 6u);
+  EXPECT_EQ(cut.text(4), std::string("a\0\0\0", 4));
+  const Fetched whole = FetchOne(CellValue::Text(text), DBTYPE_WSTR, Small(DBTYPE_WSTR, 8));
+  EXPECT_EQ(whole.status(), DBSTATUS_S_OK);
+  EXPECT_EQ(whole.text(8), std::string("a\0\x3D\xD8\x00\xDE\0\0", 8));
+}
+
+TEST(GetDataText, NumbersArriveAsTheirText) {
+  EXPECT_EQ(
+      FetchOne(CellValue::Integer(-9007199254740993), DBTYPE_I8, Small(DBTYPE_STR, 32)).text(18),
+      std::string("-9007199254740993\0", 18));
+  EXPECT_EQ(FetchOne(CellValue::Real(0.1), DBTYPE_R8, Small(DBTYPE_STR, 32)).text(4),
+            std::string("0.1\0", 4));
+}
+
+TEST(GetDataText, NullGivesStatusEmptyValueAndZeroLength) {
+  const Fetched f = FetchOne(CellValue::Null(), DBTYPE_STR, Small(DBTYPE_STR, 16));
+  EXPECT_EQ(f.hr, S_OK);
+  EXPECT_EQ(f.status(), DBSTATUS_S_ISNULL);
+  EXPECT_EQ(f.length(), 0u);
+  EXPECT_EQ(f.buffer[8], 0);  // no value of an earlier row is left behind
+}
+
+TEST(GetDataBytes, TruncatesWithTheFullLength) {
+  const Fetched f = FetchOne(CellValue::Bytes(std::string("\x00\x01\x02\x03\x04", 5)), DBTYPE_BYTES,
+                             Small(DBTYPE_BYTES, 3));
+  EXPECT_EQ(f.status(), DBSTATUS_S_TRUNCATED);
+  EXPECT_EQ(f.length(), 5u);
+  EXPECT_EQ(f.text(3), std::string("\x00\x01\x02", 3));
+  EXPECT_EQ(f.buffer[11], 0xCC);  // nothing written past the maximum length
+}
+
+TEST(GetDataNumbers, ConvertsWithRangeChecks) {
+  Fetched ok = FetchOne(CellValue::Text("1234"), DBTYPE_STR, Small(DBTYPE_I2, 2));
+  EXPECT_EQ(ok.status(), DBSTATUS_S_OK);
+  EXPECT_EQ(ReadAt<std::int16_t>(ok.buffer, 8), 1234);
+  Fetched over = FetchOne(CellValue::Integer(70000), DBTYPE_I8, Small(DBTYPE_I2, 2));
+  EXPECT_EQ(over.status(), DBSTATUS_E_DATAOVERFLOW);
+  EXPECT_EQ(over.hr, DB_E_ERRORSOCCURRED);
+  Fetched bad = FetchOne(CellValue::Text("abc"), DBTYPE_STR, Small(DBTYPE_R8, 8));
+  EXPECT_EQ(bad.status(), DBSTATUS_E_CANTCONVERTVALUE);
+  Fetched real = FetchOne(CellValue::Integer(3), DBTYPE_I8, Small(DBTYPE_R8, 8));
+  EXPECT_EQ(ReadAt<double>(real.buffer, 8), 3.0);
+}
+
+TEST(GetDataByRef, PointsAtTerminatedProviderMemory) {
+  const std::string big(2000, 'x');
+  auto rowset =
+      MakeRowset({{CellValue::Text(big), CellValue::Text(kZoe)}},
+                 {SchemaColumn(u"a", DBTYPE_STR, 2000), SchemaColumn(u"b", DBTYPE_WSTR, 300)});
+  std::vector<DBBINDING> bindings = {Bind(1, DBTYPE_STR | DBTYPE_BYREF, 2000, 0, 8, 12),
+                                     Bind(2, DBTYPE_WSTR | DBTYPE_BYREF, 600, 16, 24, 28)};
+  HACCESSOR accessor = 0;
+  ASSERT_EQ(rowset->CreateAccessor(DBACCESSOR_ROWDATA, bindings, 32, &accessor), S_OK);
+  std::size_t got = 0;
+  HROW row = 0;
+  ASSERT_EQ(rowset->GetNextRows(0, 1, &got, &row), S_OK);
+  std::vector<std::uint8_t> buffer(32);
+  ASSERT_EQ(rowset->GetData(row, accessor, buffer.data()), S_OK);
+  const auto* a = ReadAt<const char*>(buffer, 0);
+  EXPECT_EQ(std::string(a), big);
+  EXPECT_EQ(ReadAt<std::uint32_t>(buffer, 8), 2000u);
+  const auto* b = ReadAt<const char16_t*>(buffer, 16);
+  EXPECT_EQ(std::u16string(b), u"Zoë");
+  EXPECT_EQ(ReadAt<std::uint32_t>(buffer, 24), 6u);
+  rowset->ReleaseRows(1, &row);
+}
+
+TEST(GetDataStream, ReadsTheWholeValueInTheColumnsForm) {
+  const std::string text = std::string(100000, 'z') + kZoe;
+  DBOBJECT object;
+  object.iid = IID_ISequentialStream;
+  DBBINDING binding = Small(DBTYPE_IUNKNOWN, sizeof(void*));
+  binding.pObject = &object;
+  for (DBTYPE type : {DBTYPE_STR, DBTYPE_WSTR}) {
+    Fetched f = FetchOne(CellValue::Text(text), type, binding);
+    ASSERT_EQ(f.status(), DBSTATUS_S_OK);
+    auto* stream = ReadAt<ISequentialStream*>(f.buffer, 8);
+    ASSERT_NE(stream, nullptr);
+    const std::string all = ReadStream(stream);
+    stream->Release();
+    if (type == DBTYPE_STR) {
+      EXPECT_EQ(all, text);
+    } else {
+      EXPECT_EQ(BytesLEToUtf16(all), Utf8ToUtf16(text));
+    }
+  }
+  Fetched null = FetchOne(CellValue::Null(), DBTYPE_STR, binding);
+  EXPECT_EQ(null.status(), DBSTATUS_S_ISNULL);
+  EXPECT_EQ(ReadAt<void*>(null.buffer, 8), nullptr);
+}
+
+TEST(Accessor, RefusesBindingsItCannotServe) {
+  auto rowset = MakeRowset({}, {SchemaColumn(u"a", DBTYPE_STR, 10)});
+  HACCESSOR accessor = 7;
+  struct Bad {
+    DBBINDING binding;
+    std::size_t rowSize;
+  };
+  DBOBJECT other;  // an interface other than a stream
+  DBBINDING object = Small(DBTYPE_IUNKNOWN, 8);
+  object.pObject = &other;
+  DBBINDING noParts = Small(DBTYPE_STR, 8);
+  noParts.dwPart = 0;
+  for (const Bad& bad : {Bad{Small(DBTYPE_STR, 8), 10}, Bad{Bind(2, DBTYPE_STR, 8, 8, 0, 4), 64},
+                         Bad{Bind(0, DBTYPE_STR, 8, 8, 0, 4), 64}, Bad{object, 64},
+                         Bad{Small(DBTYPE_I4 | DBTYPE_BYREF, 8), 64}, Bad{noParts, 64},
+                         // a pointer at 524 of a 536-byte cell runs into the length at 528
+                         Bad{Bind(1, DBTYPE_STR | DBTYPE_BYREF, 600, 524, 528, 532), 536}}) {
+    EXPECT_EQ(rowset->CreateAccessor(DBACCESSOR_ROWDATA, {bad.binding}, bad.rowSize, &accessor),
+              DB_E_ERRORSOCCURRED);
+    EXPECT_EQ(accessor, DB_NULL_HACCESSOR);
+    EXPECT_FALSE(ProviderErrorText(DB_E_ERRORSOCCURRED).empty());
+  }
+  EXPECT_EQ(rowset->ReleaseAccessor(12345), DB_E_BADACCESSORHANDLE);
+}
+
+class Cursor : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::vector<std::vector<CellValue>> rows;
+    for (int i = 0; i < 10; ++i) rows.push_back({CellValue::Integer(i)});
+    rowset_ = MakeRowset(std::move(rows), {SchemaColumn(u"n", DBTYPE_I8, 8)});
+    ASSERT_EQ(rowset_->CreateAccessor(DBACCESSOR_ROWDATA, {Bind(1, DBTYPE_I8, 8, 0, 8, 12)}, 16,
+                                      &accessor_),
+              S_OK);
+  }
+  // Fetches after skipping; returns the row's value, or -1 with the fetch result in *hr.
+  std::int64_t Next(std::int64_t skip, HRESULT* hr = nullptr) {
+    std::size_t got = 0;
+    HROW row = 0;
+    const HRESULT r = rowset_->GetNextRows(skip, 1, &got, &row);
+    if (hr != nullptr) *hr = r;
+    if (r != S_OK) return -1;
+    std::vector<std::uint8_t> buffer(16);
+    rowset_->GetData(row, accessor_, buffer.data());
+    rowset_->ReleaseRows(1, &row);
+    return ReadAt<std::int64_t>(buffer, 0);
+  }
+  std::shared_ptr<MemoryRowset> rowset_;
+  HACCESSOR accessor_ = 0;
+};
+
+TEST_F(Cursor, SkipOffsetsMoveFromTheCurrentPlace) {
+  EXPECT_EQ(Next(0), 0);
+  EXPECT_EQ(Next(4), 5);  // rows 1..4 skipped
+  EXPECT_EQ(Next(0), 6);
+  HRESULT hr = S_OK;
+  EXPECT_EQ(Next(5, &hr), -1);  // past the end
+  EXPECT_EQ(hr, DB_S_ENDOFROWSET);
+  EXPECT_EQ(Next(0, &hr), -1);  // and it stays there
+  EXPECT_EQ(hr, DB_S_ENDOFROWSET);
+  ASSERT_EQ(rowset_->RestartPosition(), S_OK);
+  EXPECT_EQ(Next(9), 9);
+  EXPECT_EQ(Next(-1, &hr), -1);
+  EXPECT_EQ(hr, DB_E_CANTSCROLLBACKWARDS);
+}
+
+TEST_F(Cursor, RowMustBeReleasedBeforeTheNextFetch) {
+  std::size_t got = 0;
+  HROW row = 0, second = 0;
+  ASSERT_EQ(rowset_->GetNextRows(0, 1, &got, &row), S_OK);
+  EXPECT_EQ(rowset_->GetNextRows(0, 1, &got, &second), DB_E_ROWSNOTRELEASED);
+  EXPECT_EQ(rowset_->RestartPosition(), DB_E_ROWSNOTRELEASED);
+  ASSERT_EQ(rowset_->ReleaseRows(1, &row), S_OK);
+  std::vector<std::uint8_t> buffer(16);
+  EXPECT_EQ(rowset_->GetData(row, accessor_, buffer.data()), DB_E_BADROWHANDLE);
+}
+
+}  // namespace
+}  // namespace quillet::db

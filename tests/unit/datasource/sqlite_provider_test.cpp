@@ -1,0 +1,441 @@
+// The SQLite provider against real database files: schema rowsets, the bindings the loading
+// pipeline makes, skipping, long data through streams, errors as one line, and the read-only
+// promise.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "provider_helpers.h"
+#include "test_files.h"
+
+namespace quillet::db {
+namespace {
+
+using testing::Bind;
+using testing::Cell;
+using testing::OpenConnection;
+using testing::Opened;
+using testing::QueryInt;
+using testing::ReadAt;
+using testing::ReadStream;
+using testing::RunQuery;
+using testing::RunSql;
+using testing::SqliteString;
+using testing::TempFolder;
+
+const std::string kLongNote(100000, 'n');
+
+class SqliteProvider : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = folder_.File("shop.db");
+    RunSql(path_, R"sql(
+CREATE TABLE people (id INTEGER PRIMARY KEY, name VARCHAR(40), misc VARCHAR(1000),
+  city NVARCHAR(40), wide NVARCHAR(300), code VARBINARY(16), notes TEXT, photo BLOB, raw,
+  score REAL, born DATE);
+CREATE TABLE "Order Details" (x INTEGER);
+CREATE TABLE empty_one (a INTEGER);
+CREATE VIEW shouting AS SELECT id, upper(name) AS loud, length(notes) AS n FROM people;
+)sql");
+    RunSql(path_, "INSERT INTO people VALUES (1, 'Zoë', '" + std::string(1000, 'm') +
+                      "', 'Łódź', '東京', x'00FF10', '" + kLongNote +
+                      "', x'89504E47', 'free', 2.5, '2024-02-29');"
+                      "INSERT INTO people (id) VALUES (2);"
+                      "INSERT INTO people (id, name, score) VALUES (3, 'Ömer', 0.1);"
+                      "WITH RECURSIVE n(i) AS (SELECT 4 UNION ALL SELECT i + 1 FROM n WHERE i < 40)"
+                      "  INSERT INTO people (id, name) SELECT i, 'p' || i FROM n;");
+    std::string error;
+    ASSERT_EQ(OpenConnection(SqliteString(path_), &db_, &error), S_OK) << error;
+  }
+
+  std::shared_ptr<IRowset> Query(const std::string& sql) {
+    std::shared_ptr<IRowset> rowset;
+    std::string error;
+    EXPECT_EQ(RunQuery(*db_.session, sql, &rowset, &error), S_OK) << error;
+    return rowset;
+  }
+
+  std::vector<std::string> TableNames(const char16_t* type) {
+    std::shared_ptr<IRowset> rowset;
+    Restrictions r(4);
+    if (type != nullptr) r[3] = std::u16string(type);
+    EXPECT_EQ(db_.session->GetSchemaRowset(DBSCHEMA_TABLES, r, &rowset), S_OK);
+    // The schema binding table of the program: text of 129 bytes, value part only.
+    std::vector<DBBINDING> bindings;
+    for (std::size_t i = 0; i < 4; ++i) {
+      DBBINDING b = Bind(i + 1, DBTYPE_STR, 129, 129 * i, 0, 0);
+      b.dwPart = DBPART_VALUE;
+      bindings.push_back(b);
+    }
+    DBBINDING guid = Bind(5, DBTYPE_GUID, 16, 516, 0, 0);
+    guid.dwPart = DBPART_VALUE;
+    bindings.push_back(guid);
+    HACCESSOR accessor = 0;
+    EXPECT_EQ(rowset->CreateAccessor(DBACCESSOR_ROWDATA, bindings, 664, &accessor), S_OK);
+    std::vector<std::string> names;
+    std::vector<std::uint8_t> record(664);
+    for (;;) {
+      std::size_t got = 0;
+      HROW row = 0;
+      if (rowset->GetNextRows(0, 1, &got, &row) != S_OK) break;
+      EXPECT_TRUE(Succeeded(rowset->GetData(row, accessor, record.data())));
+      const auto* text = reinterpret_cast<const char*>(record.data());
+      names.push_back(std::string(text + 258) + "|" + (text + 387) + "|" + text + "|" +
+                      (text + 129));
+      rowset->ReleaseRows(1, &row);
+    }
+    return names;
+  }
+
+  TempFolder folder_;
+  std::string path_;
+  Opened db_;
+};
+
+TEST_F(SqliteProvider, TablesAndViewsByTypeRestriction) {
+  EXPECT_EQ(TableNames(u"TABLE"),
+            (std::vector<std::string>{"Order Details|TABLE|main|", "empty_one|TABLE|main|",
+                                      "people|TABLE|main|"}));
+  EXPECT_EQ(TableNames(u"VIEW"), (std::vector<std::string>{"shouting|VIEW|main|"}));
+  EXPECT_EQ(TableNames(u"SYSTEM TABLE"),
+            (std::vector<std::string>{"sqlite_master|SYSTEM TABLE|main|"}));
+  EXPECT_EQ(TableNames(nullptr).size(), 5u);
+}
+
+TEST_F(SqliteProvider, NameCatalogAndSchemaRestrictions) {
+  std::shared_ptr<IRowset> rowset;
+  std::int64_t count = -1;
+  const auto countWith = [&](Restrictions r) {
+    EXPECT_EQ(db_.session->GetSchemaRowset(DBSCHEMA_TABLES, r, &rowset), S_OK);
+    EXPECT_EQ(rowset->CountRows(&count), S_OK);
+    return count;
+  };
+  EXPECT_EQ(countWith({std::nullopt, std::nullopt, u"Order Details", std::nullopt}), 1);
+  EXPECT_EQ(countWith({u"MAIN", std::nullopt, u"people", u"TABLE"}), 1);
+  EXPECT_EQ(countWith({u"other", std::nullopt, std::nullopt, std::nullopt}), 0);
+  EXPECT_EQ(countWith({std::nullopt, u"dbo", std::nullopt, std::nullopt}), 0);
+  EXPECT_EQ(countWith({std::nullopt, std::nullopt, u"people", u"VIEW"}), 0);
+}
+
+TEST_F(SqliteProvider, ProceduresRowsetIsEmptyWithItsColumns) {
+  std::shared_ptr<IRowset> rowset;
+  ASSERT_EQ(db_.session->GetSchemaRowset(DBSCHEMA_PROCEDURES, Restrictions(4), &rowset), S_OK);
+  std::vector<DBCOLUMNINFO> columns;
+  ASSERT_EQ(rowset->GetColumnInfo(&columns), S_OK);
+  ASSERT_EQ(columns.size(), 8u);
+  EXPECT_EQ(columns[3].name, u"PROCEDURE_TYPE");
+  EXPECT_EQ(columns[3].wType, DBTYPE_I2);
+  std::size_t got = 0;
+  HROW row = 0;
+  EXPECT_EQ(rowset->GetNextRows(0, 1, &got, &row), DB_S_ENDOFROWSET);
+  EXPECT_EQ(got, 0u);
+}
+
+// The bindings the loading pipeline makes from each column's type and size.
+std::vector<DBBINDING> PipelineBindings(const std::vector<DBCOLUMNINFO>& columns) {
+  std::vector<DBBINDING> bindings;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const DBTYPE t = columns[i].wType;
+    const std::uint32_t s = columns[i].ulColumnSize;
+    const std::size_t base = Cell::kSize * i;
+    const bool text = t == DBTYPE_STR || t == DBTYPE_BYTES || t == DBTYPE_WSTR;
+    const bool longSize = s == 0x7FFFFFFF || s == 0x3FFFFFFF || s == 0x1FFFFFFE || s == 0;
+    DBTYPE type = DBTYPE_STR;
+    std::size_t max = 512;
+    bool byRef = false;
+    if ((longSize && text) || t == DBTYPE_IUNKNOWN) {
+      type = t;
+    } else if (s > 512 && (t == DBTYPE_STR || t == DBTYPE_BYTES)) {
+      type = t | DBTYPE_BYREF, max = s, byRef = true;
+    } else if (s > 256 && t == DBTYPE_WSTR) {
+      type = DBTYPE_WSTR | DBTYPE_BYREF, max = 2 * s, byRef = true;
+    } else if (t == DBTYPE_WSTR || t == DBTYPE_BYTES) {
+      type = t;
+    }
+    bindings.push_back(Bind(i + 1, type, max, base + (byRef ? Cell::kPointer : Cell::kValue),
+                            base + Cell::kLength, base + Cell::kStatus));
+  }
+  return bindings;
+}
+
+TEST_F(SqliteProvider, SelectStarServesEveryBindingKindThePipelineMakes) {
+  auto rowset = Query("select * from people order by id");
+  std::vector<DBCOLUMNINFO> columns;
+  ASSERT_EQ(rowset->GetColumnInfo(&columns), S_OK);
+  ASSERT_EQ(columns.size(), 11u);
+  const auto bindings = PipelineBindings(columns);
+  // id, name, misc, city, wide, code, notes, photo, raw, score, born
+  const DBTYPE expected[] = {DBTYPE_STR,
+                             DBTYPE_STR,
+                             DBTYPE_STR | DBTYPE_BYREF,
+                             DBTYPE_WSTR,
+                             DBTYPE_WSTR | DBTYPE_BYREF,
+                             DBTYPE_BYTES,
+                             DBTYPE_STR,
+                             DBTYPE_BYTES,
+                             DBTYPE_BYTES,
+                             DBTYPE_STR,
+                             DBTYPE_STR};
+  for (std::size_t i = 0; i < 11; ++i) EXPECT_EQ(bindings[i].wType, expected[i]) << i;
+  EXPECT_EQ(columns[6].ulColumnSize, 0u);  // TEXT: long data
+  EXPECT_EQ(columns[0].wType, DBTYPE_I8);
+
+  HACCESSOR accessor = 0;
+  ASSERT_EQ(rowset->CreateAccessor(DBACCESSOR_ROWDATA, bindings, Cell::kSize * 11, &accessor),
+            S_OK);
+  std::vector<std::uint8_t> row(Cell::kSize * 11);
+  std::size_t got = 0;
+  HROW handle = 0;
+  ASSERT_EQ(rowset->GetNextRows(0, 1, &got, &handle), S_OK);
+  ASSERT_EQ(rowset->GetData(handle, accessor, row.data()), S_OK);
+
+  const auto text = [&](std::size_t col) {
+    return std::string(
+        reinterpret_cast<const char*>(row.data() + Cell::kSize * col + Cell::kValue));
+  };
+  const auto status = [&](std::size_t col) {
+    return ReadAt<DBSTATUS>(row, Cell::kSize * col + Cell::kStatus);
+  };
+  const auto length = [&](std::size_t col) {
+    return ReadAt<std::uint32_t>(row, Cell::kSize * col + Cell::kLength);
+  };
+
+  EXPECT_EQ(text(0), "1");  // an integer as the engine's text
+  EXPECT_EQ(text(1), "Zoë");
+  EXPECT_EQ(std::string(ReadAt<const char*>(row, Cell::kSize * 2 + Cell::kPointer)),
+            std::string(1000, 'm'));
+  EXPECT_EQ(length(2), 1000u);
+  EXPECT_EQ(std::u16string(
+                reinterpret_cast<const char16_t*>(row.data() + Cell::kSize * 3 + Cell::kValue)),
+            u"Łódź");
+  EXPECT_EQ(std::u16string(ReadAt<const char16_t*>(row, Cell::kSize * 4 + Cell::kPointer)),
+            u"東京");
+  EXPECT_EQ(length(5), 3u);
+  EXPECT_EQ(
+      std::string(reinterpret_cast<const char*>(row.data() + Cell::kSize * 5 + Cell::kValue), 3),
+      std::string("\x00\xFF\x10", 3));
+  // Long text bound with its own type at 512 bytes: its first 511 bytes and the full length.
+  EXPECT_EQ(status(6), DBSTATUS_S_TRUNCATED);
+  EXPECT_EQ(length(6), 100000u);
+  EXPECT_EQ(text(6), std::string(511, 'n'));
+  EXPECT_EQ(status(7), DBSTATUS_S_OK);
+  EXPECT_EQ(length(7), 4u);
+  EXPECT_EQ(length(8), 4u);  // "free" in an untyped column arrives as its bytes
+  EXPECT_EQ(text(9), "2.5");
+  EXPECT_EQ(text(10), "2024-02-29");
+  ASSERT_EQ(rowset->ReleaseRows(1, &handle), S_OK);
+
+  // The second row is all NULL but its key.
+  ASSERT_EQ(rowset->GetNextRows(0, 1, &got, &handle), S_OK);
+  ASSERT_EQ(rowset->GetData(handle, accessor, row.data()), S_OK);
+  for (std::size_t col = 1; col < 11; ++col) {
+    EXPECT_EQ(status(col), DBSTATUS_S_ISNULL) << col;
+    EXPECT_EQ(length(col), 0u) << col;
+  }
+  rowset->ReleaseRows(1, &handle);
+}
+
+TEST_F(SqliteProvider, ExpressionColumnsOfViewsShowInline) {
+  auto rowset = Query("select * from shouting where id = 1");
+  std::vector<DBCOLUMNINFO> columns;
+  ASSERT_EQ(rowset->GetColumnInfo(&columns), S_OK);
+  ASSERT_EQ(columns.size(), 3u);
+  EXPECT_EQ(columns[1].name, u"loud");
+  EXPECT_EQ(columns[1].wType, DBTYPE_WSTR);
+  EXPECT_GT(columns[1].ulColumnSize, 0u);
+  EXPECT_LE(columns[1].ulColumnSize, 256u);
+}
+
+TEST_F(SqliteProvider, SkipOffsetsCountAndEnd) {
+  auto rowset = Query("select id from people order by id");
+  HACCESSOR accessor = 0;
+  ASSERT_EQ(rowset->CreateAccessor(DBACCESSOR_ROWDATA, {Bind(1, DBTYPE_STR, 512, 8, 0, 4)}, 520,
+                                   &accessor),
+            S_OK);
+  std::int64_t count = 0;
+  ASSERT_EQ(rowset->CountRows(&count), S_OK);
+  EXPECT_EQ(count, 40);
+
+  std::vector<std::uint8_t> buffer(520);
+  const auto fetch = [&](std::int64_t skip) -> std::string {
+    std::size_t got = 0;
+    HROW row = 0;
+    const HRESULT hr = rowset->GetNextRows(skip, 1, &got, &row);
+    if (hr != S_OK) return hr == DB_S_ENDOFROWSET ? "end" : "error";
+    EXPECT_EQ(rowset->GetData(row, accessor, buffer.data()), S_OK);
+    rowset->ReleaseRows(1, &row);
+    return reinterpret_cast<const char*>(buffer.data() + 8);
+  };
+  // Page 2 of a page size of 10, as the pager asks: the first row, then skip first - 1.
+  EXPECT_EQ(fetch(0), "1");
+  EXPECT_EQ(fetch(19), "21");
+  EXPECT_EQ(fetch(0), "22");
+  EXPECT_EQ(fetch(17), "40");
+  EXPECT_EQ(fetch(0), "end");
+  EXPECT_EQ(fetch(0), "end");  // the end stays the end, it does not run the query again
+  ASSERT_EQ(rowset->RestartPosition(), S_OK);
+  EXPECT_EQ(fetch(100), "end");
+  ASSERT_EQ(rowset->RestartPosition(), S_OK);
+  EXPECT_EQ(fetch(0), "1");
+}
+
+TEST_F(SqliteProvider, CountEqualsTheWalkForAwkwardQueries) {
+  for (const char* sql : {"select * from people where id > 30;", "select * from empty_one",
+                          "select name from people order by name limit 5 offset 37 -- tail",
+                          "values (1), (2), (3)", "pragma table_info(people)"}) {
+    auto rowset = Query(sql);
+    ASSERT_NE(rowset, nullptr) << sql;
+    std::int64_t counted = -1;
+    const HRESULT hr = rowset->CountRows(&counted);
+    std::int64_t walked = 0;
+    ASSERT_EQ(rowset->RestartPosition(), S_OK);
+    for (;;) {
+      std::size_t got = 0;
+      HROW row = 0;
+      if (rowset->GetNextRows(0, 1, &got, &row) != S_OK) break;
+      rowset->ReleaseRows(1, &row);
+      ++walked;
+    }
+    if (hr == S_OK) {
+      EXPECT_EQ(counted, walked) << sql;
+    } else {
+      EXPECT_EQ(hr, E_NOTIMPL) << sql;
+    }
+  }
+}
+
+TEST_F(SqliteProvider, LongTextReadWholeThroughAStream) {
+  auto rowset = Query("select notes, city from people where id = 1");
+  DBOBJECT object;
+  object.iid = IID_ISequentialStream;
+  DBBINDING b = Bind(1, DBTYPE_IUNKNOWN, 4, 8, 0, 4);
+  b.pObject = &object;
+  DBBINDING wide = Bind(2, DBTYPE_IUNKNOWN, 4, 24, 16, 20);
+  wide.pObject = &object;
+  HACCESSOR accessor = 0;
+  ASSERT_EQ(rowset->CreateAccessor(DBACCESSOR_ROWDATA, {b, wide}, 32, &accessor), S_OK);
+  std::size_t got = 0;
+  HROW row = 0;
+  ASSERT_EQ(rowset->GetNextRows(0, 1, &got, &row), S_OK);
+  std::vector<std::uint8_t> buffer(32);
+  ASSERT_EQ(rowset->GetData(row, accessor, buffer.data()), S_OK);
+  rowset->ReleaseRows(1, &row);
+  rowset.reset();  // the streams outlive the rowset
+  auto* stream = ReadAt<ISequentialStream*>(buffer, 8);
+  EXPECT_EQ(ReadStream(stream), kLongNote);
+  stream->Release();
+  auto* cityStream = ReadAt<ISequentialStream*>(buffer, 24);
+  EXPECT_EQ(BytesLEToUtf16(ReadStream(cityStream)), u"Łódź");  // a wide column streams UTF-16
+  cityStream->Release();
+}
+
+struct BadInput {
+  const char* name;
+  std::string initString;  // "%s" stands for the folder
+  std::string query;       // run when the open succeeds
+  std::string expected;
+};
+
+TEST_F(SqliteProvider, BadInputGivesOneReadableLine) {
+  const std::string missing = folder_.File("nothing.db");
+  const std::string notDb = folder_.File("notes.txt");
+  testing::WriteBytes(notDb, std::string(4096, 'x'));
+  const BadInput cases[] = {
+      {"NoSuchProvider", "Provider=NoSuch;Data Source=x", "",
+       "Provider \"NoSuch\" is not registered."},
+      {"MissingFile", SqliteString(missing), "",
+       "Cannot open the database \"" + missing + "\": No such file or directory"},
+      {"Folder", SqliteString(folder_.File("")), "",
+       "Cannot open the database \"" + folder_.File("") + "\": Is a directory"},
+      {"NotADatabase", SqliteString(notDb), "",
+       "Cannot open the database \"" + notDb + "\": file is not a database"},
+      {"NoDataSource", "Provider=SQLite", "",
+       "No database file was named: the connection string needs \"Data Source=<file>\"."},
+      {"SyntaxError", SqliteString(path_), "selec * from people", "near \"selec\": syntax error"},
+      {"NoTable", SqliteString(path_), "select * from [no such]", "no such table: no such"},
+      {"TwoStatements", SqliteString(path_), "select 1; select 2",
+       "The command holds more than one statement; run them one at a time."},
+  };
+  for (const auto& c : cases) {
+    Opened opened;
+    std::string error;
+    HRESULT hr = OpenConnection(c.initString, &opened, &error);
+    if (Succeeded(hr)) {
+      std::shared_ptr<IRowset> rowset;
+      hr = RunQuery(*opened.session, c.query, &rowset, &error);
+      EXPECT_EQ(rowset, nullptr) << c.name;
+    }
+    EXPECT_TRUE(Failed(hr)) << c.name;
+    EXPECT_EQ(error, c.expected) << c.name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(missing));  // never created
+}
+
+TEST_F(SqliteProvider, WritesAreRefusedAndTheDataStaysAsItWas) {
+  const long long before = QueryInt(path_, "select count(*) from people");
+  const std::string newFile = folder_.File("made.db");
+  for (const std::string& sql : std::vector<std::string>{
+           "delete from people", "update people set name = 'x'", "drop table people",
+           "create table t2 (x)", "insert into people (id) values (99)", "pragma query_only = 0",
+           "attach database '" + newFile + "' as other", "vacuum into '" + newFile + "'",
+           "pragma user_version = 7"}) {
+    std::shared_ptr<IRowset> rowset;
+    std::string error;
+    const HRESULT hr = RunQuery(*db_.session, sql, &rowset, &error);
+    EXPECT_TRUE(Failed(hr)) << sql;
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+    EXPECT_TRUE(error == "attempt to write a readonly database" ||
+                error == "not authorized: the database is open read-only")
+        << sql << ": " << error;
+  }
+  // Reopened straight through the engine: nothing changed and no file was made.
+  EXPECT_EQ(QueryInt(path_, "select count(*) from people"), before);
+  EXPECT_EQ(QueryInt(path_, "select count(*) from people where name = 'x'"), 0);
+  EXPECT_EQ(QueryInt(path_, "select count(*) from sqlite_master where name = 't2'"), 0);
+  EXPECT_EQ(QueryInt(path_, "pragma user_version"), 0);
+  EXPECT_FALSE(std::filesystem::exists(newFile));
+}
+
+TEST_F(SqliteProvider, CancelDuringALongCount) {
+  // A query without end: only a cancel can stop its count.
+  auto rowset =
+      Query("with recursive n(i) as (select 1 union all select i + 1 from n) select i from n");
+  std::jthread canceller([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    rowset->Cancel();
+  });
+  std::int64_t count = -1;
+  const HRESULT hr = rowset->CountRows(&count);
+  EXPECT_EQ(hr, DB_E_CANCELED);
+  EXPECT_EQ(ProviderErrorText(hr), "The operation was canceled.");
+  canceller.join();
+  // The cancel was used up: the rowset and its connection work on.
+  std::size_t got = 0;
+  HROW row = 0;
+  ASSERT_EQ(rowset->RestartPosition(), S_OK);
+  EXPECT_EQ(rowset->GetNextRows(5, 1, &got, &row), S_OK);
+  rowset->ReleaseRows(1, &row);
+  EXPECT_NE(Query("select count(*) from people"), nullptr);
+}
+
+TEST_F(SqliteProvider, CancelStopsASkipAndTheRowsetMustRestart) {
+  auto rowset =
+      Query("with recursive n(i) as (select 1 union all select i + 1 from n) select i from n");
+  std::jthread canceller([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    rowset->Cancel();
+  });
+  std::size_t got = 0;
+  HROW row = 0;
+  EXPECT_EQ(rowset->GetNextRows(std::int64_t{1} << 60, 1, &got, &row), DB_E_CANCELED);
+  canceller.join();
+  EXPECT_EQ(rowset->GetNextRows(0, 1, &got, &row), E_UNEXPECTED);  // its place is lost
+  ASSERT_EQ(rowset->RestartPosition(), S_OK);
+  EXPECT_EQ(rowset->GetNextRows(0, 1, &got, &row), S_OK);
+  rowset->ReleaseRows(1, &row);
+}
+
+}  // namespace
+}  // namespace quillet::db

@@ -1,0 +1,80 @@
+#pragma once
+// Temporary files and small SQLite databases for the data source tests.
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace quillet::db::testing {
+
+// A folder that lives as long as the object.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillet-ds-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs SQL on a database file, creating it; fails the test on an error.
+inline void RunSql(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  char* message = nullptr;
+  const std::string fast = "PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY; " + sql;
+  const int rc = sqlite3_exec(db, fast.c_str(), nullptr, nullptr, &message);
+  const std::string text = message != nullptr ? message : "";
+  sqlite3_free(message);
+  sqlite3_close(db);
+  ASSERT_EQ(rc, SQLITE_OK) << text;
+}
+
+// One integer from a query, read straight from the engine (to check what the provider did).
+inline long long QueryInt(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* statement = nullptr;
+  long long value = -1;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+      sqlite3_step(statement) == SQLITE_ROW) {
+    value = sqlite3_column_int64(statement, 0);
+  }
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return value;
+}
+
+// The demo database made by the demo_db fixture.
+inline std::string DemoDatabase() {
+  const char* dir = std::getenv("QUILLET_DEMO_DIR");
+  return dir != nullptr ? std::string(dir) + "/demo.db" : std::string();
+}
+
+}  // namespace quillet::db::testing
