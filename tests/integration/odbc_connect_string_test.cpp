@@ -1,0 +1,205 @@
+// The ODBC provider's pieces that need no driver: connection strings, diagnostics, type mapping.
+
+#include <gtest/gtest.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include "datasource/init_string.h"
+#include "datasource/providers/odbc/odbc_connect_string.h"
+#include "datasource/providers/odbc/odbc_diag.h"
+#include "datasource/providers/odbc/odbc_schema_rowset.h"
+#include "datasource/providers/odbc/odbc_types.h"
+
+namespace quillet::db::odbc {
+namespace {
+
+// --- ODBC connection strings ------------------------------------------------------------------
+
+TEST(OdbcAttributesTest, BracedValuesKeepSeparatorsAndRoundTrip) {
+  const auto parsed =
+      OdbcAttributes::Parse("DRIVER={PostgreSQL Unicode};PWD={a;b=c}}d}; Port = 5432 ;;");
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->Get("driver"), "PostgreSQL Unicode");
+  EXPECT_EQ(parsed->Get("Pwd"), "a;b=c}d");
+  EXPECT_EQ(parsed->Get("PORT"), "5432");
+  const auto again = OdbcAttributes::Parse(parsed->Compose());
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->Get("PWD"), "a;b=c}d");
+  EXPECT_EQ(again->Get("DRIVER"), "PostgreSQL Unicode");
+}
+
+TEST(OdbcAttributesTest, BrokenStringsAreRefusedWithAReason) {
+  for (const char* text : {"DRIVER={unclosed", "PWD={x}y;", "JustAWord", "=value"}) {
+    std::string error;
+    EXPECT_FALSE(OdbcAttributes::Parse(text, &error)) << text;
+    EXPECT_FALSE(error.empty()) << text;
+  }
+}
+
+struct MappingCase {
+  const char* initString;
+  std::vector<std::pair<const char*, const char*>> expected;  // value nullptr: key absent
+};
+
+class MapInitPropertiesTest : public ::testing::TestWithParam<MappingCase> {};
+
+TEST_P(MapInitPropertiesTest, MapsTheDataLinkKeys) {
+  const auto properties = InitProperties::Parse(GetParam().initString);
+  ASSERT_TRUE(properties);
+  std::string error;
+  const auto mapped = MapInitProperties(*properties, &error);
+  ASSERT_TRUE(mapped) << error;
+  for (const auto& [key, value] : GetParam().expected) {
+    if (value == nullptr) {
+      EXPECT_FALSE(mapped->Has(key)) << key;
+    } else {
+      EXPECT_EQ(mapped->Get(key).value_or("<missing>"), value) << key;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MapInitPropertiesTest,
+    ::testing::Values(
+        // What the data link dialog writes for the OLE DB provider for ODBC drivers.
+        MappingCase{"Provider=MSDASQL.1;Persist Security Info=False;User ID=anna;Password=s;"
+                    "Data Source=sales;Initial Catalog=shop;Mode=Read",
+                    {{"DSN", "sales"},
+                     {"UID", "anna"},
+                     {"PWD", "s"},
+                     {"DATABASE", "shop"},
+                     {"Provider", nullptr},
+                     {"Mode", nullptr},
+                     {"Persist Security Info", nullptr}}},
+        MappingCase{"Provider=MSDASQL;Extended Properties=\"DRIVER={PostgreSQL Unicode};"
+                    "SERVER=db;PORT=5433;DATABASE=x\";User ID=bob",
+                    {{"DRIVER", "PostgreSQL Unicode"},
+                     {"SERVER", "db"},
+                     {"PORT", "5433"},
+                     {"UID", "bob"},
+                     {"Extended Properties", nullptr}}},
+        // An explicit field wins over the same key inside the extended properties.
+        MappingCase{"Provider=MSDASQL;Extended Properties='DSN=a;UID=old';User ID=new",
+                    {{"DSN", "a"}, {"UID", "new"}}},
+        // Empty dialog fields are "not given".
+        MappingCase{"Provider=MSDASQL;Data Source=a;User ID=;Password=",
+                    {{"DSN", "a"}, {"UID", nullptr}, {"PWD", nullptr}}},
+        // The plain form: the ODBC string itself after the provider's name.
+        MappingCase{"Provider=ODBC;Driver={SQLite3};Database=/tmp/a b.db;Timeout=5",
+                    {{"Driver", "SQLite3"}, {"Database", "/tmp/a b.db"}, {"Timeout", "5"}}}));
+
+TEST(MapInitPropertiesTest, NothingToConnectToIsAnError) {
+  const auto properties = InitProperties::Parse("Provider=MSDASQL;User ID=x");
+  ASSERT_TRUE(properties);
+  std::string error;
+  EXPECT_FALSE(MapInitProperties(*properties, &error));
+  EXPECT_NE(error.find("neither"), std::string::npos) << error;
+
+  const auto broken = InitProperties::Parse("Provider=MSDASQL;Extended Properties='DSN={x'");
+  ASSERT_TRUE(broken);
+  EXPECT_FALSE(MapInitProperties(*broken, &error));
+  EXPECT_NE(error.find("extended properties"), std::string::npos) << error;
+}
+
+TEST(DriverOptionsTest, PostgreSqlIsForcedReadOnlyAndKeepsTheUsersCursorChoice) {
+  auto attributes = OdbcAttributes::Parse("Driver={PostgreSQL Unicode};ReadOnly=0;Fetch=500");
+  ASSERT_TRUE(attributes);
+  const DriverKind kind = GuessDriverKind(*attributes);
+  EXPECT_EQ(kind, DriverKind::PostgreSql);
+  ApplyDriverOptions(kind, &*attributes);
+  EXPECT_EQ(attributes->Get("ReadOnly"), "1");
+  EXPECT_EQ(attributes->Get("UseDeclareFetch"), "1");
+  EXPECT_EQ(attributes->Get("Fetch"), "500");
+}
+
+TEST(DriverOptionsTest, SqliteDatabaseBecomesAReadOnlyUri) {
+  auto attributes = OdbcAttributes::Parse("Driver=SQLite3;Database=/data/my db#1?.sqlite");
+  ASSERT_TRUE(attributes);
+  ApplyDriverOptions(GuessDriverKind(*attributes), &*attributes);
+  EXPECT_EQ(attributes->Get("Database"), "file:/data/my%20db%231%3F.sqlite?mode=ro");
+  EXPECT_EQ(SqliteReadOnlyUri("file:/x.db?cache=shared&mode=rw"),
+            "file:/x.db?cache=shared&mode=ro");
+  EXPECT_EQ(DriverKindFromLibrary("libsqlite3odbc.so"), DriverKind::Sqlite3);
+  EXPECT_EQ(DriverKindFromLibrary("psqlodbcw.so"), DriverKind::PostgreSql);
+  EXPECT_EQ(DriverKindFromLibrary("libmaodbc.so"), DriverKind::Other);
+}
+
+// --- diagnostics ------------------------------------------------------------------------------
+
+TEST(DiagnosticTest, MessagesBecomeOneCleanLine) {
+  EXPECT_EQ(CleanDiagnosticMessage("[unixODBC][Driver Manager]Data source name not found"),
+            "Data source name not found");
+  EXPECT_EQ(CleanDiagnosticMessage("[SQLite]attempt to write a readonly database (8)"),
+            "attempt to write a readonly database (8)");
+  EXPECT_EQ(CleanDiagnosticMessage("ERROR: syntax error at or near \"selec\";\nError while "
+                                   "executing the query"),
+            "ERROR: syntax error at or near \"selec\"; Error while executing the query");
+  EXPECT_EQ(CleanDiagnosticMessage("  line one\r\n\r\n line two  "), "line one; line two");
+}
+
+TEST(DiagnosticTest, SqlStatesChooseTheResultCode) {
+  EXPECT_EQ(CodeForSqlState("28P01", E_FAIL), DB_SEC_E_AUTH_FAILED);
+  EXPECT_EQ(CodeForSqlState("HY008", E_FAIL), DB_E_CANCELED);
+  EXPECT_EQ(CodeForSqlState("42601", E_FAIL), DB_E_ERRORSINCOMMAND);
+  EXPECT_EQ(CodeForSqlState("42P01", E_FAIL), DB_E_NOTABLE);
+  EXPECT_EQ(CodeForSqlState("25006", E_FAIL), DB_E_READONLY);
+  EXPECT_EQ(CodeForSqlState("08001", E_FAIL), E_FAIL);
+}
+
+// --- types ------------------------------------------------------------------------------------
+
+struct TypeCase {
+  SQLSMALLINT sqlType;
+  SQLULEN size;
+  const char* typeName;
+  DBTYPE expectedType;
+  std::uint32_t expectedSize;
+};
+
+class MapColumnTest : public ::testing::TestWithParam<TypeCase> {};
+
+TEST_P(MapColumnTest, MapsTypeAndSize) {
+  const TypeCase& c = GetParam();
+  const DBCOLUMNINFO info = MapColumn({c.sqlType, c.size, 0, c.typeName});
+  EXPECT_EQ(info.wType, c.expectedType);
+  EXPECT_EQ(info.ulColumnSize, c.expectedSize);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MapColumnTest,
+    ::testing::Values(TypeCase{SQL_VARCHAR, 40, "varchar", DBTYPE_STR, 40},
+                      TypeCase{SQL_WVARCHAR, 20, "varchar", DBTYPE_WSTR, 20},
+                      TypeCase{SQL_WCHAR, 0, "", DBTYPE_WSTR, kSizeUnlimited},
+                      TypeCase{SQL_LONGVARCHAR, 8190, "text", DBTYPE_STR, kSizeUnlimited},
+                      TypeCase{SQL_WLONGVARCHAR, 8190, "text", DBTYPE_WSTR, kSizeUnlimited},
+                      // psqlODBC's long varchar for a bounded varchar(1000).
+                      TypeCase{SQL_WLONGVARCHAR, 1000, "varchar", DBTYPE_WSTR, 1000},
+                      TypeCase{SQL_VARBINARY, 16, "", DBTYPE_BYTES, 16},
+                      TypeCase{SQL_LONGVARBINARY, 0, "bytea", DBTYPE_BYTES, kSizeUnlimited},
+                      TypeCase{SQL_INTEGER, 10, "int4", DBTYPE_I4, 4},
+                      TypeCase{SQL_BIGINT, 19, "int8", DBTYPE_I8, 8},
+                      TypeCase{SQL_SMALLINT, 5, "int2", DBTYPE_I2, 2},
+                      TypeCase{SQL_NUMERIC, 12, "numeric", DBTYPE_NUMERIC, 19},
+                      TypeCase{SQL_FLOAT, 17, "float8", DBTYPE_R8, 8},
+                      TypeCase{SQL_REAL, 8, "float4", DBTYPE_R8, 8},
+                      TypeCase{SQL_TYPE_DATE, 10, "date", DBTYPE_DBDATE, 6},
+                      TypeCase{SQL_TYPE_TIME, 8, "time", DBTYPE_DBTIME, 6},
+                      TypeCase{SQL_TYPE_TIMESTAMP, 26, "timestamp", DBTYPE_DBTIMESTAMP, 16},
+                      TypeCase{SQL_BIT, 1, "bool", DBTYPE_BOOL, 2},
+                      TypeCase{SQL_GUID, 37, "uuid", DBTYPE_GUID, 16}));
+
+TEST(MapColumnTest, NumericKeepsPrecisionAndScale) {
+  const DBCOLUMNINFO info = MapColumn({SQL_DECIMAL, 12, 2, "numeric"});
+  EXPECT_EQ(info.bPrecision, 12);
+  EXPECT_EQ(info.bScale, 2);
+}
+
+TEST(ProcedureTypeTest, OdbcProcedureTypesMapToTheSchemaValues) {
+  EXPECT_EQ(ProcedureTypeFromOdbc(SQL_PT_UNKNOWN), 1);
+  EXPECT_EQ(ProcedureTypeFromOdbc(SQL_PT_PROCEDURE), 2);
+  EXPECT_EQ(ProcedureTypeFromOdbc(SQL_PT_FUNCTION), 3);
+  EXPECT_EQ(ProcedureTypeFromOdbc(77), 1);
+}
+
+}  // namespace
+}  // namespace quillet::db::odbc

@@ -1,0 +1,329 @@
+// The ODBC provider with the PostgreSQL ODBC driver against the throwaway test server.
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "datasource/init_string.h"
+#include "datasource/text_convert.h"
+#include "datasource/udl_file.h"
+#include "odbc_test_support.h"
+
+namespace quillet::db::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A port nobody listens on: one the kernel just handed out and took back.
+int ClosedPort() {
+  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  socklen_t size = sizeof addr;
+  ::getsockname(s, reinterpret_cast<sockaddr*>(&addr), &size);
+  ::close(s);
+  return ntohs(addr.sin_port);
+}
+
+class OdbcPostgresTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { env_ = ReadServerEnv(); }
+
+  void SetUp() override {
+    if (env_.count("ODBC_CONNECT") == 0) {
+      GTEST_FAIL() << "no test server: QUILLET_PG_STATE/odbc.env is missing";
+    }
+    connect_ = env_["ODBC_CONNECT"];
+    ASSERT_EQ(OpenInitString("Provider=ODBC;" + connect_, &opened_), S_OK) << TakeErrorText();
+  }
+
+  ISession& Session() { return *opened_.session; }
+
+  // Opens `initString`, expects a failure and returns its text.
+  static std::string FailureText(const std::string& initString) {
+    Opened opened;
+    const HRESULT hr = OpenInitString(initString, &opened);
+    EXPECT_TRUE(Failed(hr)) << initString;
+    return TakeErrorText();
+  }
+
+  static inline std::map<std::string, std::string> env_;
+  std::string connect_;
+  Opened opened_;
+};
+
+TEST_F(OdbcPostgresTest, DataLinkFileWithMsdasqlAndExtendedProperties) {
+  const fs::path udl =
+      fs::temp_directory_path() / ("quillet-pg-" + std::to_string(::getpid()) + ".udl");
+  const std::string init =
+      "Provider=MSDASQL.1;Persist Security Info=True;User ID=" + env_["PG_USER"] +
+      ";Password=" + env_["PG_PASSWORD"] +
+      ";Extended Properties=\"DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=" +
+      env_["PG_PORT"] + ";DATABASE=" + env_["PG_DATABASE"] + ";CommLog=0\"";
+  std::string error;
+  ASSERT_TRUE(WriteDataLinkFile(udl.string(), init, &error)) << error;
+  Opened opened;
+  const HRESULT hr = OpenDataLinkFile(udl.string(), &opened);
+  fs::remove(udl);
+  ASSERT_EQ(hr, S_OK) << TakeErrorText();
+  const auto rows = Query(*opened.session, "select count(*) from big_table");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][0], "100000");
+}
+
+TEST_F(OdbcPostgresTest, TablesAndViewsOfBothSchemas) {
+  const auto tables = ListTables(Session(), "TABLE");
+  const auto views = ListTables(Session(), "VIEW");
+  using Name = std::pair<std::string, std::string>;
+  for (const Name& expected :
+       {Name{"public", "customers"}, Name{"public", "big_table"}, Name{"public", "order items"},
+        Name{"sales", "orders"}, Name{"sales", "regions"}}) {
+    EXPECT_NE(std::find(tables.begin(), tables.end(), expected), tables.end())
+        << expected.first << "." << expected.second;
+  }
+  EXPECT_EQ(std::find(tables.begin(), tables.end(), Name{"public", "customer_names"}),
+            tables.end());
+  std::vector<Name> sortedViews = views;
+  std::sort(sortedViews.begin(), sortedViews.end());
+  EXPECT_EQ(sortedViews,
+            (std::vector<Name>{{"public", "customer_names"}, {"sales", "order_totals"}}));
+
+  // A name restriction is exact: '_' is not a wildcard.
+  Restrictions restrictions(4);
+  restrictions[2] = u"big_table";
+  std::shared_ptr<IRowset> rowset;
+  ASSERT_EQ(Session().GetSchemaRowset(DBSCHEMA_TABLES, restrictions, &rowset), S_OK);
+  EXPECT_EQ(AllRowsAsText(*rowset).size(), 1u);
+}
+
+TEST_F(OdbcPostgresTest, ProceduresAreListedWithTheirKind) {
+  std::shared_ptr<IRowset> rowset;
+  ASSERT_EQ(Session().GetSchemaRowset(DBSCHEMA_PROCEDURES, Restrictions(4), &rowset), S_OK)
+      << TakeErrorText();
+  std::map<std::string, std::string> kinds;
+  for (const auto& row : AllRowsAsText(*rowset)) {
+    kinds[row[1].value_or("") + "." + row[2].value_or("")] = row[3].value_or("");
+  }
+  for (const char* name : {"public.add_numbers", "sales.order_count", "sales.touch_nothing"}) {
+    ASSERT_EQ(kinds.count(name), 1u) << name;
+    const std::string kind = kinds[name];
+    EXPECT_TRUE(kind == "1" || kind == "2" || kind == "3") << name << ": " << kind;
+  }
+}
+
+TEST_F(OdbcPostgresTest, SelectStarCoversEveryBindingKind) {
+  std::shared_ptr<IRowset> rowset;
+  ASSERT_EQ(RunSql(Session(), "select * from binding_kinds order by id", &rowset), S_OK)
+      << TakeErrorText();
+  CellRow cells;
+  ASSERT_EQ(cells.Bind(*rowset), S_OK) << TakeErrorText();
+  ASSERT_EQ(cells.columns.size(), 14u);
+  const auto wide = [](const std::string& utf8) { return Utf16ToBytesLE(Utf8ToUtf16(utf8)); };
+  // short text inline, varchar(1000) by reference, text as long data, bytea, numbers as text.
+  EXPECT_EQ(cells.BoundType(1) & ~DBTYPE_BYREF, cells.columns[1].wType);
+  EXPECT_EQ(cells.BoundType(1) & DBTYPE_BYREF, 0);
+  EXPECT_EQ(cells.columns[2].ulColumnSize, 1000u);
+  EXPECT_NE(cells.BoundType(2) & DBTYPE_BYREF, 0);
+  EXPECT_EQ(cells.columns[3].ulColumnSize, kSizeUnlimited);
+  EXPECT_EQ(cells.columns[4].wType, DBTYPE_BYTES);
+  EXPECT_EQ(cells.columns[4].ulColumnSize, kSizeUnlimited);
+  EXPECT_EQ(cells.columns[0].wType, DBTYPE_I4);
+  EXPECT_EQ(cells.columns[5].wType, DBTYPE_NUMERIC);
+  EXPECT_EQ(cells.columns[7].wType, DBTYPE_I8);
+  EXPECT_EQ(cells.columns[10].wType, DBTYPE_DBDATE);
+  EXPECT_EQ(cells.columns[12].wType, DBTYPE_DBTIMESTAMP);
+
+  std::size_t obtained = 0;
+  HROW row = DB_NULL_HROW;
+  ASSERT_EQ(rowset->GetNextRows(0, 1, &obtained, &row), S_OK);
+  ASSERT_TRUE(Succeeded(rowset->GetData(row, cells.accessor, cells.buffer.data())))
+      << TakeErrorText();
+  const auto text = [&](std::size_t c) {
+    return cells.columns[c].wType == DBTYPE_WSTR ? cells.Value(c) : cells.Value(c);
+  };
+  EXPECT_EQ(cells.Value(0), "1");
+  EXPECT_EQ(text(1), cells.columns[1].wType == DBTYPE_WSTR ? wide("short") : "short");
+  const std::string medium(700, 'm');
+  EXPECT_EQ(text(2), cells.columns[2].wType == DBTYPE_WSTR ? wide(medium) : medium);
+  EXPECT_EQ(cells.Status(3), DBSTATUS_S_TRUNCATED);
+  const std::size_t kept = cells.columns[3].wType == DBTYPE_WSTR ? 255 : 511;
+  const std::string longPrefix(kept, 'L');
+  EXPECT_EQ(text(3), cells.columns[3].wType == DBTYPE_WSTR ? wide(longPrefix) : longPrefix);
+  EXPECT_EQ(cells.Value(4), std::string("\x00\x01\x02\x03\xff", 5));
+  EXPECT_EQ(cells.Length(4), 5u);
+  EXPECT_EQ(cells.Value(5), "1234.50");
+  EXPECT_EQ(cells.Value(7), "9007199254740993");
+  EXPECT_EQ(cells.Value(10), "2024-02-29");
+  EXPECT_TRUE(InitKeyEquals(cells.Value(13), "a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11"))
+      << cells.Value(13);
+  ASSERT_EQ(rowset->ReleaseRows(1, &row), S_OK);
+
+  ASSERT_EQ(rowset->GetNextRows(0, 1, &obtained, &row), S_OK);
+  ASSERT_TRUE(Succeeded(rowset->GetData(row, cells.accessor, cells.buffer.data())));
+  for (std::size_t c = 1; c < cells.columns.size(); ++c) {
+    EXPECT_EQ(cells.Status(c), DBSTATUS_S_ISNULL) << "column " << c + 1;
+  }
+  ASSERT_EQ(rowset->ReleaseRows(1, &row), S_OK);
+}
+
+TEST_F(OdbcPostgresTest, SkipReachesTheLastOfManyRowsAndTheEndFollows) {
+  std::shared_ptr<IRowset> rowset;
+  ASSERT_EQ(RunSql(Session(), "select id, label from big_table order by id", &rowset), S_OK)
+      << TakeErrorText();
+  std::int64_t count = 0;
+  ASSERT_EQ(rowset->CountRows(&count), S_OK) << TakeErrorText();
+  EXPECT_EQ(count, 100000);
+  auto row = NextRowAsText(*rowset, 99999);
+  ASSERT_TRUE(row);
+  EXPECT_EQ((*row)[0], "99999");
+  EXPECT_EQ((*row)[1], "row 99999");
+  HRESULT hr = S_OK;
+  EXPECT_FALSE(NextRowAsText(*rowset, 0, &hr));
+  EXPECT_EQ(hr, DB_S_ENDOFROWSET);
+
+  ASSERT_EQ(rowset->RestartPosition(), S_OK);
+  row = NextRowAsText(*rowset);
+  ASSERT_TRUE(row);
+  EXPECT_EQ((*row)[0], "0");
+  row = NextRowAsText(*rowset, 249);  // rows 1..249 skipped
+  ASSERT_TRUE(row);
+  EXPECT_EQ((*row)[0], "250");
+  EXPECT_FALSE(NextRowAsText(*rowset, 200000, &hr));
+  EXPECT_EQ(hr, DB_S_ENDOFROWSET);
+}
+
+TEST_F(OdbcPostgresTest, HundredThousandCharactersArriveWholeThroughTheStream) {
+  std::shared_ptr<IRowset> rowset;
+  ASSERT_EQ(RunSql(Session(), "select body from long_values where id = 1", &rowset), S_OK)
+      << TakeErrorText();
+  std::vector<DBCOLUMNINFO> columns;
+  ASSERT_EQ(rowset->GetColumnInfo(&columns), S_OK);
+  DBOBJECT object{0, IID_ISequentialStream};
+  DBBINDING b;
+  b.iOrdinal = 1;
+  b.obLength = 8;
+  b.obStatus = 12;
+  b.dwPart = DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS;
+  b.wType = DBTYPE_IUNKNOWN;
+  b.cbMaxLen = sizeof(void*);
+  b.pObject = &object;
+  HACCESSOR accessor = DB_NULL_HACCESSOR;
+  ASSERT_EQ(rowset->CreateAccessor(DBACCESSOR_ROWDATA, {b}, 16, &accessor), S_OK);
+  std::size_t obtained = 0;
+  HROW row = DB_NULL_HROW;
+  ASSERT_EQ(rowset->GetNextRows(0, 1, &obtained, &row), S_OK);
+  std::uint8_t buffer[16] = {};
+  ASSERT_EQ(rowset->GetData(row, accessor, buffer), S_OK) << TakeErrorText();
+  ISequentialStream* stream = nullptr;
+  std::memcpy(&stream, buffer, sizeof stream);
+  ASSERT_NE(stream, nullptr);
+  std::string bytes;
+  char piece[1024];
+  for (;;) {
+    std::uint32_t read = 0;
+    ASSERT_EQ(stream->Read(piece, sizeof piece, &read), S_OK);
+    bytes.append(piece, read);
+    if (read < sizeof piece) break;
+  }
+  stream->Release();
+  const std::string text =
+      columns[0].wType == DBTYPE_WSTR ? Utf16ToUtf8(BytesLEToUtf16(bytes)) : bytes;
+  std::string expected;
+  for (int i = 1; i <= 10000; ++i) {
+    const std::string n = std::to_string(i);
+    expected += std::string(10 - n.size(), '0') + n;
+  }
+  ASSERT_EQ(text.size(), 100000u);
+  EXPECT_TRUE(text == expected);
+  ASSERT_EQ(rowset->ReleaseRows(1, &row), S_OK);
+
+  // A stream of a null value is no stream: the status says null.
+  ASSERT_EQ(RunSql(Session(), "select body from long_values where id = 2", &rowset), S_OK);
+  ASSERT_EQ(rowset->CreateAccessor(DBACCESSOR_ROWDATA, {b}, 16, &accessor), S_OK);
+  ASSERT_EQ(rowset->GetNextRows(0, 1, &obtained, &row), S_OK);
+  std::memset(buffer, 0, sizeof buffer);
+  ASSERT_EQ(rowset->GetData(row, accessor, buffer), S_OK);
+  DBSTATUS status = 0;
+  std::memcpy(&status, buffer + 12, 4);
+  EXPECT_EQ(status, DBSTATUS_S_ISNULL);
+  rowset->ReleaseRows(1, &row);
+}
+
+TEST_F(OdbcPostgresTest, ConnectionFailuresGiveOneReadableLine) {
+  std::string wrong = connect_;
+  const std::size_t pwd = wrong.find("Pwd=") + 4;
+  wrong.replace(pwd, wrong.find(';', pwd) - pwd, "definitely-wrong");
+  const std::string password = FailureText("Provider=ODBC;" + wrong);
+  EXPECT_NE(password.find("password"), std::string::npos) << password;
+
+  std::string down = connect_;
+  const std::size_t port = down.find("Port=") + 5;
+  down.replace(port, down.find(';', port) - port, std::to_string(ClosedPort()));
+  const std::string refused = FailureText("Provider=ODBC;" + down);
+  EXPECT_FALSE(refused.empty());
+
+  for (const std::string& text : {password, refused}) {
+    EXPECT_EQ(text.find('\n'), std::string::npos) << text;
+    EXPECT_EQ(text.find("[unixODBC]"), std::string::npos) << text;
+  }
+}
+
+TEST_F(OdbcPostgresTest, SyntaxErrorIsAnErrorInTheCommand) {
+  std::shared_ptr<IRowset> rowset;
+  const HRESULT hr = RunSql(Session(), "selec * form customers", &rowset);
+  EXPECT_EQ(hr, DB_E_ERRORSINCOMMAND);
+  EXPECT_EQ(rowset, nullptr);
+  const std::string text = TakeErrorText();
+  EXPECT_NE(text.find("syntax error"), std::string::npos) << text;
+  EXPECT_EQ(text.find('\n'), std::string::npos) << text;
+  // The session goes on working.
+  EXPECT_EQ(Query(Session(), "select count(*) from customers").at(0).at(0), "3");
+}
+
+TEST_F(OdbcPostgresTest, WritesAreRefusedAndTheDataIsUnchanged) {
+  for (const char* sql :
+       {"delete from customers", "update customers set name = 'x'",
+        "insert into sales.regions values (3, 'East')", "drop table sales.regions",
+        "create table intruder(x int)", "truncate big_table",
+        "with gone as (delete from \"order items\" returning *) select * from gone",
+        "set session characteristics as transaction read write"}) {
+    std::shared_ptr<IRowset> rowset;
+    const HRESULT hr = RunSql(Session(), sql, &rowset);
+    if (Succeeded(hr) && rowset) AllRowsAsText(*rowset);
+    EXPECT_TRUE(Failed(hr)) << sql;
+    const std::string text = TakeErrorText();
+    EXPECT_FALSE(text.empty()) << sql;
+  }
+  opened_ = {};  // a fresh session sees what the server holds
+  ASSERT_EQ(OpenInitString("Provider=ODBC;" + connect_, &opened_), S_OK) << TakeErrorText();
+  const auto rows = Query(
+      Session(),
+      "select (select count(*) from customers where name <> 'x'), (select count(*) from "
+      "sales.regions), (select count(*) from \"order items\"), (select count(*) from big_table), "
+      "(select count(*) from pg_tables where tablename = 'intruder')");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0], (TextRow{"3", "2", "2", "100000", "0"}));
+}
+
+TEST_F(OdbcPostgresTest, CancelStopsACountAndTheRowsetRecovers) {
+  std::shared_ptr<IRowset> rowset;
+  ASSERT_EQ(RunSql(Session(), "select id from big_table order by id", &rowset), S_OK);
+  rowset->Cancel();
+  std::int64_t count = 0;
+  EXPECT_EQ(rowset->CountRows(&count), DB_E_CANCELED) << TakeErrorText();
+  ASSERT_EQ(rowset->RestartPosition(), S_OK) << TakeErrorText();
+  auto row = NextRowAsText(*rowset, 10);
+  ASSERT_TRUE(row);
+  EXPECT_EQ((*row)[0], "10");
+}
+
+}  // namespace
+}  // namespace quillet::db::testing
