@@ -1,3 +1,5 @@
 #include "shell/ui/startup.h"
 
-int main(int argc, char** argv) { return quillet::ui::RunApplication(argc, argv); }
+int main(int argc, char** argv) {
+  return quillet::ui::RunApplication(argc, argv);
+}
