@@ -3,8 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "datasource/init_string.h"
@@ -13,6 +11,7 @@
 namespace quillet::db {
 namespace {
 
+constexpr std::size_t kMaxFileBytes = 1 << 20;
 constexpr std::string_view kComment = "; Everything after this line is an OLE DB initstring";
 
 // The file's text as UTF-8, whatever form it was written in.
@@ -75,15 +74,23 @@ bool ParseDataLinkBytes(std::string_view bytes, std::string* initString, std::st
 }
 
 bool ReadDataLinkFile(const std::string& path, std::string* initString, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
     const int code = errno;
     if (error != nullptr) *error = "Cannot open \"" + path + "\": " + std::strerror(code);
     return false;
   }
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
+  // A data link file is a few hundred bytes; reading far more only costs memory.
+  std::string bytes(kMaxFileBytes + 1, '\0');
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) {
     if (error != nullptr) *error = "Cannot read \"" + path + "\"";
+    return false;
+  }
+  if (bytes.size() > kMaxFileBytes) {
+    if (error != nullptr) *error = "\"" + path + "\" is too large to be a data link file";
     return false;
   }
   std::string why;
