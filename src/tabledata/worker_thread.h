@@ -1,0 +1,78 @@
+#pragma once
+// The frame's loading thread: one job at a time shows one element slot, reports through the
+// frame's services and hands the result to the data list. Stopping is cooperative: the job is
+// asked to end (and its provider call interrupted) and then joined, so no thread is killed and
+// no lock is left held.
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "elements/job_cancel.h"
+#include "elements/show_data.h"
+#include "tabledata/idle_state.h"
+
+namespace quillet {
+
+class DataListModel;
+class FrameServices;
+class xElementSet;
+
+class WorkerThread {
+ public:
+  // Adds a navigation point for the slot that was shown before (slot, its status text, the
+  // request its element gives to show it again).
+  using AddPointFn =
+      std::function<void(int slot, const std::string& statusText, std::unique_ptr<ShowData>)>;
+
+  WorkerThread(xElementSet& elements, FrameServices& services, DataListModel& dataList,
+               JobCancel& cancel);
+  virtual ~WorkerThread();
+  WorkerThread(const WorkerThread&) = delete;
+  WorkerThread& operator=(const WorkerThread&) = delete;
+
+  // Stops any previous job, then starts a thread that runs the job. Throws cmlib::exception
+  // when no thread can be made.
+  void Start();
+  // Asks the running job to end, waits for its thread and forgets it.
+  void Stop();
+  // Waits for the running job to end by itself.
+  void Join();
+  // The job body; returns 0.
+  virtual int Run();
+
+  // Slot to show (1..6), negated when the job must not add a navigation point; 0 for none.
+  void SetJobCode(int code);
+  int JobCode() const;
+  void SetPendingRequest(std::unique_ptr<ShowData> request);
+  void SetAddPoint(AddPointFn addPoint) { addPoint_ = std::move(addPoint); }
+
+  bool IsIdle() const { return idle_.IsIdle(); }
+  // A thread exists and its job has not ended.
+  bool IsBusy() const;
+  const IdleState& Idle() const { return idle_; }
+  // Exit code of the last thread: Run's result, or -1 when an exception left it.
+  int LastExitCode() const { return exitCode_; }
+
+ private:
+  void ShowSlot(int slot, bool addPoint, std::unique_ptr<ShowData> request);
+  void Finish(int shownSlot);
+
+  xElementSet& elements_;
+  FrameServices& services_;
+  DataListModel& dataList_;
+  JobCancel& cancel_;
+  IdleState idle_;
+  AddPointFn addPoint_;
+
+  mutable std::mutex jobLock_;
+  int jobCode_ = 0;
+  std::unique_ptr<ShowData> pending_;
+
+  std::thread thread_;
+  int exitCode_ = 0;
+};
+
+}  // namespace quillet

@@ -1,0 +1,113 @@
+// Per-element list settings: what a fresh store gives, what saving writes, and which values
+// are in effect with and without individual settings.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <filesystem>
+
+#include "config/registry_values.h"
+#include "elements/element_set.h"
+#include "unit/elements/recording_services.h"
+
+namespace quillet::test {
+namespace {
+
+class ListSettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = std::filesystem::temp_directory_path() /
+            ("quillet-list-settings-" + std::to_string(::getpid()) + ".db");
+    std::filesystem::remove(path_);
+    store_ = std::make_unique<config::RegistryStore>(path_.string());
+  }
+  void TearDown() override {
+    store_.reset();
+    std::filesystem::remove(path_);
+  }
+  std::vector<std::uint8_t> Stored(int slot, const char* name) {
+    config::RegKey key;
+    if (store_->OpenKey(ListSettingsKeyPath(slot), &key) != config::ERROR_SUCCESS) return {};
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data;
+    if (key.QueryValue(name, &type, &data) != config::ERROR_SUCCESS) return {};
+    EXPECT_EQ(type, config::REG_SZ);
+    return data;
+  }
+
+  std::filesystem::path path_;
+  std::unique_ptr<config::RegistryStore> store_;
+  RecordingServices services_;
+};
+
+TEST_F(ListSettingsTest, FreshStoreLoadsNothingAndSavingWritesTheFourFolders) {
+  {
+    xElementSet set(services_, nullptr, nullptr, store_.get());
+    for (int slot = 1; slot <= 6; ++slot) {
+      EXPECT_EQ(set.Element(slot)->ListViewStyle(), 0u);
+      EXPECT_EQ(set.Element(slot)->ExtendedListStyle(), 0u);
+    }
+    set.Element(kSlotTables)->SetListViewStyle(1);
+    set.Element(kSlotTables)->SetExtendedListStyle(32);
+  }  // saved here
+  for (int slot = 1; slot <= 4; ++slot) {
+    std::vector<std::uint8_t> view = Stored(slot, "ListViewStyles");
+    ASSERT_EQ(view.size(), 125u) << "slot " << slot;
+    EXPECT_EQ(view[0], slot == kSlotTables ? '1' : '0');
+    EXPECT_EQ(view[1], 0);
+  }
+  std::vector<std::uint8_t> extended = Stored(kSlotTables, "m_dwListViewStylesEx");
+  ASSERT_EQ(extended.size(), 125u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(extended.data())), "32");
+  // The table and view elements keep nothing.
+  EXPECT_TRUE(Stored(kSlotTable, "ListViewStyles").empty());
+  EXPECT_TRUE(Stored(kSlotView, "ListViewStyles").empty());
+
+  xElementSet again(services_, nullptr, nullptr, store_.get());
+  EXPECT_EQ(again.Element(kSlotTables)->ListViewStyle(), 1u);
+  EXPECT_EQ(again.Element(kSlotTables)->ExtendedListStyle(), 32u);
+  EXPECT_EQ(again.Element(kSlotViews)->ListViewStyle(), 0u);
+}
+
+TEST_F(ListSettingsTest, UnreadableValueKeepsTheField) {
+  config::RegKey key;
+  ASSERT_EQ(store_->CreateKey(ListSettingsKeyPath(kSlotViews), &key), config::ERROR_SUCCESS);
+  std::vector<std::uint8_t> tooLong(600, '7');
+  key.SetValue("ListViewStyles", config::REG_SZ, tooLong);
+  key.SetValue("m_dwListViewStylesEx", config::REG_SZ, std::string("3 and more").data(), 10);
+  xElementSet set(services_, nullptr, nullptr, store_.get());
+  EXPECT_EQ(set.Element(kSlotViews)->ListViewStyle(), 0u);
+  EXPECT_EQ(set.Element(kSlotViews)->ExtendedListStyle(), 3u);
+}
+
+TEST(EffectiveListSettings, FollowTheIndividualOption) {
+  RecordingServices services;
+  xElementSet set(services, nullptr, nullptr, nullptr);
+  set.Element(kSlotDatabase)->SetListViewStyle(0);
+  set.Element(kSlotTables)->SetListViewStyle(1);
+  set.Element(kSlotTables)->SetExtendedListStyle(4);
+
+  set.SetUseIndividualProp(true);
+  EXPECT_EQ(set.EffectiveListSettings(kSlotTables).viewStyle, 1u);
+  EXPECT_EQ(set.EffectiveListSettings(kSlotTables).extendedStyle, 4u);
+  set.SetUseIndividualProp(false);
+  EXPECT_EQ(set.EffectiveListSettings(kSlotTables).viewStyle, 0u);
+  EXPECT_EQ(set.EffectiveListSettings(kSlotTables).extendedStyle, 0u);
+  // Elements without list settings always use their own (zero) values.
+  set.Element(kSlotDatabase)->SetListViewStyle(3);
+  EXPECT_EQ(set.EffectiveListSettings(kSlotTable).viewStyle, 0u);
+  EXPECT_EQ(set.EffectiveListSettings(kSlotViews).viewStyle, 3u);
+
+  // The style command writes the list slot's own value and gives the list the effective one.
+  set.SetUseIndividualProp(true);
+  set.SetListSlot(kSlotViews);
+  set.ApplyListStyle(2);
+  EXPECT_EQ(set.Element(kSlotViews)->ListViewStyle(), 2u);
+  EXPECT_EQ(services.viewStyle, 2u);
+  set.SetListSlot(kSlotTable);
+  set.ApplyListStyle(1);
+  EXPECT_EQ(set.Element(kSlotTable)->ListViewStyle(), 0u);
+}
+
+}  // namespace
+}  // namespace quillet::test

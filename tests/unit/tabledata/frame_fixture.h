@@ -1,0 +1,59 @@
+#pragma once
+// The parts of a main window that the element model and the loading job need, wired as the
+// frame wires them, over a real SQLite session.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "elements/element_set.h"
+#include "elements/job_cancel.h"
+#include "tabledata/data_list_model.h"
+#include "tabledata/element_table.h"
+#include "tabledata/worker_thread.h"
+#include "unit/elements/recording_services.h"
+#include "unit/tabledata/test_databases.h"
+
+namespace quillet::test {
+
+struct NavigationRecord {
+  int slot;
+  std::string statusText;
+  std::string query;  // of the request, "<none>" without one
+};
+
+struct FrameFixture {
+  explicit FrameFixture(const std::string& path)
+      : session(OpenSqliteSession(path)),
+        elements(services, &session, &cancel, nullptr),
+        dataList(services),
+        worker(elements, services, dataList, cancel) {
+    dataList.SetIdleState(&worker.Idle());
+    worker.SetAddPoint([this](int slot, const std::string& text, std::unique_ptr<ShowData> r) {
+      points.push_back({slot, text, r ? r->query : std::string("<none>")});
+    });
+  }
+
+  // Runs one job to its end, as a selection would start it.
+  void RunJob(int code, std::unique_ptr<ShowData> request = nullptr) {
+    worker.SetJobCode(code);
+    if (request) worker.SetPendingRequest(std::move(request));
+    worker.Start();
+    worker.Join();
+  }
+  void ShowTable(const std::string& name) {
+    elements.TableElement(kSlotTable)->SetName(name);
+    RunJob(kSlotTable);
+  }
+  xElement_Table& Table() { return *elements.TableElement(kSlotTable); }
+
+  RecordingServices services;
+  SessionRef session;
+  JobCancel cancel;
+  xElementSet elements;
+  DataListModel dataList;
+  std::vector<NavigationRecord> points;
+  WorkerThread worker;
+};
+
+}  // namespace quillet::test
