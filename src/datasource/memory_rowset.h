@@ -22,6 +22,7 @@ class MemoryRowset final : public RowsetBase {
   const char* ProviderName() const override { return providerName_.c_str(); }
   HRESULT CountRows(std::int64_t* count) override {
     if (count == nullptr) return E_POINTER;
+    if (const HRESULT hr = RestartPosition(); Failed(hr)) return hr;
     *count = static_cast<std::int64_t>(rows_.size());
     return S_OK;
   }
@@ -64,5 +65,9 @@ inline DBCOLUMNINFO SchemaColumn(const char16_t* name, DBTYPE type, std::uint32_
   column.ulColumnSize = size;
   return column;
 }
+
+// The columns of the tables and procedures schema rowsets, the same for every provider.
+std::vector<DBCOLUMNINFO> TablesSchemaColumns();
+std::vector<DBCOLUMNINFO> ProceduresSchemaColumns();
 
 }  // namespace quillet::db

@@ -46,8 +46,12 @@ constexpr int kProviderRole = Qt::UserRole + 1;
 
 const QString kDialogTitle = QStringLiteral("Data Link Properties");
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-std::string S(const QString& text) { return text.toStdString(); }
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+std::string S(const QString& text) {
+  return text.toStdString();
+}
 
 QString ProviderDescription(const std::string& name) {
   if (db::InitKeyEquals(name, "SQLite")) return QStringLiteral("SQLite database file");
@@ -74,7 +78,8 @@ DataLinkDialog::DataLinkDialog(QWidget* parent, const std::string& initString) :
   setWindowTitle(kDialogTitle);
   std::string error;
   if (auto parsed = db::InitProperties::Parse(initString, &error)) properties_ = std::move(*parsed);
-  if (!properties_.Get(kKeyProvider)) properties_.Set(kKeyProvider, std::string(db::kDefaultProvider));
+  if (!properties_.Get(kKeyProvider))
+    properties_.Set(kKeyProvider, std::string(db::kDefaultProvider));
 
   tabs_ = new QTabWidget(this);
   tabs_->addTab(BuildProviderPage(), QStringLiteral("Provider"));
@@ -155,7 +160,8 @@ QWidget* DataLinkDialog::BuildConnectionPage() {
 QWidget* DataLinkDialog::BuildSqlitePage() {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
-  layout->addWidget(new QLabel(QStringLiteral("Specify the following to connect to SQLite data:"), page));
+  layout->addWidget(
+      new QLabel(QStringLiteral("Specify the following to connect to SQLite data:"), page));
   auto* box = new QGroupBox(QStringLiteral("1. Select or enter a database file:"), page);
   auto* row = new QHBoxLayout(box);
   sqliteFile_ = new QLineEdit(box);
@@ -168,7 +174,8 @@ QWidget* DataLinkDialog::BuildSqlitePage() {
   connect(browse, &QToolButton::clicked, this, &DataLinkDialog::ChooseSqliteFile);
   layout->addWidget(box);
   auto* note = new QLabel(
-      QStringLiteral("The file is opened read-only: Quillet never changes the data it shows."), page);
+      QStringLiteral("The file is opened read-only: Quillet never changes the data it shows."),
+      page);
   note->setWordWrap(true);
   layout->addWidget(note);
   layout->addStretch(1);
@@ -178,7 +185,8 @@ QWidget* DataLinkDialog::BuildSqlitePage() {
 QWidget* DataLinkDialog::BuildOdbcPage() {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
-  layout->addWidget(new QLabel(QStringLiteral("Specify the following to connect to ODBC data:"), page));
+  layout->addWidget(
+      new QLabel(QStringLiteral("Specify the following to connect to ODBC data:"), page));
 
   auto* sourceBox = new QGroupBox(QStringLiteral("1. Specify the source of data:"), page);
   auto* sourceLayout = new QGridLayout(sourceBox);
@@ -211,7 +219,8 @@ QWidget* DataLinkDialog::BuildOdbcPage() {
   sourceLayout->setColumnStretch(1, 1);
   layout->addWidget(sourceBox);
 
-  auto* logonBox = new QGroupBox(QStringLiteral("2. Enter information to log on to the server:"), page);
+  auto* logonBox =
+      new QGroupBox(QStringLiteral("2. Enter information to log on to the server:"), page);
   auto* logon = new QFormLayout(logonBox);
   userName_ = new QLineEdit(logonBox);
   password_ = new QLineEdit(logonBox);
@@ -234,8 +243,8 @@ QWidget* DataLinkDialog::BuildGenericPage() {
   auto* layout = new QFormLayout(page);
   genericSource_ = new QLineEdit(page);
   layout->addRow(QStringLiteral("Data source:"), genericSource_);
-  auto* note = new QLabel(QStringLiteral("Other properties of this provider are set on the \"All\" page."),
-                          page);
+  auto* note = new QLabel(
+      QStringLiteral("Other properties of this provider are set on the \"All\" page."), page);
   note->setWordWrap(true);
   layout->addRow(note);
   return page;
@@ -244,9 +253,10 @@ QWidget* DataLinkDialog::BuildGenericPage() {
 QWidget* DataLinkDialog::BuildAllPage() {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
-  auto* note = new QLabel(QStringLiteral("These are the initialization properties. To change a value, "
-                                         "edit it; type a new name in the last row to add one."),
-                          page);
+  auto* note =
+      new QLabel(QStringLiteral("These are the initialization properties. To change a value, "
+                                "edit it; type a new name in the last row to add one."),
+                 page);
   note->setWordWrap(true);
   layout->addWidget(note);
   allTable_ = new QTableWidget(0, 2, page);
@@ -275,7 +285,8 @@ bool DataLinkDialog::IsSqlite(const std::string& provider) const {
 
 std::string DataLinkDialog::SelectedProvider() const {
   const QListWidgetItem* item = providers_->currentItem();
-  return item != nullptr ? S(item->data(kProviderRole).toString()) : std::string(db::kDefaultProvider);
+  return item != nullptr ? S(item->data(kProviderRole).toString())
+                         : std::string(db::kDefaultProvider);
 }
 
 void DataLinkDialog::SelectProvider(const std::string& name) {
@@ -326,7 +337,8 @@ void DataLinkDialog::ChooseSqliteFile() {
   FileRequest request;
   request.owner = this;
   request.title = QStringLiteral("Select SQLite Database");
-  request.filter = QStringLiteral("SQLite databases (*.db *.sqlite *.sqlite3 *.db3);;All files (*)");
+  request.filter =
+      QStringLiteral("SQLite databases (*.db *.sqlite *.sqlite3 *.db3);;All files (*)");
   const QString path = ChooseFile(request);
   if (!path.isEmpty()) sqliteFile_->setText(path);
 }

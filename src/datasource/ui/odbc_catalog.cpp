@@ -47,7 +47,7 @@ std::vector<OdbcDataSourceName> ListOdbcDataSources() {
     SQLSMALLINT nameLength = 0;
     SQLSMALLINT descriptionLength = 0;
     const SQLRETURN rc = SQLDataSources(env.get(), direction, name, sizeof name, &nameLength,
-                                       description, sizeof description, &descriptionLength);
+                                        description, sizeof description, &descriptionLength);
     if (!SQL_SUCCEEDED(rc)) break;
     result.push_back({FromBuffer(name, nameLength, sizeof name),
                       FromBuffer(description, descriptionLength, sizeof description)});

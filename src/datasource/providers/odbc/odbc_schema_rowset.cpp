@@ -9,6 +9,7 @@
 
 #include "datasource/error_info.h"
 #include "datasource/init_string.h"
+#include "datasource/memory_rowset.h"
 #include "datasource/providers/odbc/odbc_diag.h"
 #include "datasource/providers/odbc/odbc_read.h"
 #include "datasource/text_convert.h"
@@ -16,39 +17,7 @@
 namespace quillet::db::odbc {
 namespace {
 
-// Width the schema columns announce for names; the values are as long as they are.
-constexpr std::uint32_t kNameWidth = 128;
-
-DBCOLUMNINFO Column(const char16_t* name, DBTYPE type, std::uint32_t size) {
-  DBCOLUMNINFO info;
-  info.name = name;
-  info.wType = type;
-  info.ulColumnSize = size;
-  return info;
-}
-
-std::vector<DBCOLUMNINFO> TablesColumns() {
-  return {Column(u"TABLE_CATALOG", DBTYPE_WSTR, kNameWidth),
-          Column(u"TABLE_SCHEMA", DBTYPE_WSTR, kNameWidth),
-          Column(u"TABLE_NAME", DBTYPE_WSTR, kNameWidth),
-          Column(u"TABLE_TYPE", DBTYPE_WSTR, kNameWidth),
-          Column(u"TABLE_GUID", DBTYPE_GUID, 16),
-          Column(u"DESCRIPTION", DBTYPE_WSTR, kSizeUnlimited),
-          Column(u"TABLE_PROPID", DBTYPE_UI4, 4),
-          Column(u"DATE_CREATED", DBTYPE_DATE, 8),
-          Column(u"DATE_MODIFIED", DBTYPE_DATE, 8)};
-}
-
-std::vector<DBCOLUMNINFO> ProceduresColumns() {
-  return {Column(u"PROCEDURE_CATALOG", DBTYPE_WSTR, kNameWidth),
-          Column(u"PROCEDURE_SCHEMA", DBTYPE_WSTR, kNameWidth),
-          Column(u"PROCEDURE_NAME", DBTYPE_WSTR, kNameWidth),
-          Column(u"PROCEDURE_TYPE", DBTYPE_I2, 2),
-          Column(u"PROCEDURE_DEFINITION", DBTYPE_WSTR, kSizeUnlimited),
-          Column(u"DESCRIPTION", DBTYPE_WSTR, kSizeUnlimited),
-          Column(u"DATE_CREATED", DBTYPE_DATE, 8),
-          Column(u"DATE_MODIFIED", DBTYPE_DATE, 8)};
-}
+constexpr const char* kOdbcProviderName = "ODBC";
 
 CellValue TextOrNull(const std::optional<std::string>& text) {
   return text ? CellValue::Text(*text) : CellValue::Null();
@@ -111,36 +80,6 @@ HRESULT ReadRows(SQLHSTMT stmt, const std::vector<std::size_t>& ordinals,
 
 }  // namespace
 
-HRESULT MemoryRowset::DoRestart() {
-  next_ = 0;
-  return S_OK;
-}
-
-HRESULT MemoryRowset::DoNext() {
-  if (next_ >= rows_.size()) return DB_S_ENDOFROWSET;
-  ++next_;
-  return S_OK;
-}
-
-HRESULT MemoryRowset::DoSkip(std::int64_t count, std::int64_t* skipped) {
-  const auto left = static_cast<std::int64_t>(rows_.size() - next_);
-  *skipped = std::min(count, left);
-  next_ += static_cast<std::size_t>(*skipped);
-  return S_OK;
-}
-
-HRESULT MemoryRowset::DoReadValue(std::size_t ordinal, CellValue* value) {
-  *value = rows_[next_ - 1][ordinal - 1];
-  return S_OK;
-}
-
-HRESULT MemoryRowset::CountRows(std::int64_t* count) {
-  if (count == nullptr) return E_INVALIDARG;
-  if (const HRESULT hr = RestartPosition(); Failed(hr)) return hr;
-  *count = static_cast<std::int64_t>(rows_.size());
-  return S_OK;
-}
-
 std::int16_t ProcedureTypeFromOdbc(std::int64_t odbcType) {
   switch (odbcType) {
     case SQL_PT_PROCEDURE:
@@ -185,7 +124,8 @@ HRESULT ReadTablesSchema(const std::shared_ptr<Connection>& connection,
                     CellValue::Null(), TextOrNull(row[4]), CellValue::Null(), CellValue::Null(),
                     CellValue::Null()});
   }
-  *rowset = std::make_shared<MemoryRowset>(TablesColumns(), std::move(rows));
+  *rowset =
+      std::make_shared<MemoryRowset>(kOdbcProviderName, TablesSchemaColumns(), std::move(rows));
   ClearErrorInfo();
   return S_OK;
 }
@@ -223,7 +163,8 @@ HRESULT ReadProceduresSchema(const std::shared_ptr<Connection>& connection,
                     CellValue::Integer(ProcedureTypeFromOdbc(odbcType)), CellValue::Null(),
                     TextOrNull(row[3]), CellValue::Null(), CellValue::Null()});
   }
-  *rowset = std::make_shared<MemoryRowset>(ProceduresColumns(), std::move(rows));
+  *rowset =
+      std::make_shared<MemoryRowset>(kOdbcProviderName, ProceduresSchemaColumns(), std::move(rows));
   ClearErrorInfo();
   return S_OK;
 }

@@ -12,32 +12,7 @@
 namespace quillet::db::sqlite {
 namespace {
 
-// Schema columns of text: names are at most this long in the consumer's records anyway.
-constexpr std::uint32_t kNameSize = 128;
 constexpr std::u16string_view kCatalog = u"main";
-
-std::vector<DBCOLUMNINFO> TablesColumns() {
-  return {SchemaColumn(u"TABLE_CATALOG", DBTYPE_WSTR, kNameSize),
-          SchemaColumn(u"TABLE_SCHEMA", DBTYPE_WSTR, kNameSize),
-          SchemaColumn(u"TABLE_NAME", DBTYPE_WSTR, kNameSize),
-          SchemaColumn(u"TABLE_TYPE", DBTYPE_WSTR, kNameSize),
-          SchemaColumn(u"TABLE_GUID", DBTYPE_GUID, 16),
-          SchemaColumn(u"DESCRIPTION", DBTYPE_WSTR, kNameSize),
-          SchemaColumn(u"TABLE_PROPID", DBTYPE_UI4, 4),
-          SchemaColumn(u"DATE_CREATED", DBTYPE_DBTIMESTAMP, 16),
-          SchemaColumn(u"DATE_MODIFIED", DBTYPE_DBTIMESTAMP, 16)};
-}
-
-std::vector<DBCOLUMNINFO> ProceduresColumns() {
-  return {SchemaColumn(u"PROCEDURE_CATALOG", DBTYPE_WSTR, kNameSize),
-          SchemaColumn(u"PROCEDURE_SCHEMA", DBTYPE_WSTR, kNameSize),
-          SchemaColumn(u"PROCEDURE_NAME", DBTYPE_WSTR, kNameSize),
-          SchemaColumn(u"PROCEDURE_TYPE", DBTYPE_I2, 2),
-          SchemaColumn(u"PROCEDURE_DEFINITION", DBTYPE_WSTR, 0),
-          SchemaColumn(u"DESCRIPTION", DBTYPE_WSTR, kNameSize),
-          SchemaColumn(u"DATE_CREATED", DBTYPE_DBTIMESTAMP, 16),
-          SchemaColumn(u"DATE_MODIFIED", DBTYPE_DBTIMESTAMP, 16)};
-}
 
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
@@ -68,7 +43,7 @@ HRESULT SqliteSession::GetSchemaRowset(const Guid& schema, const Restrictions& r
   if (schema == DBSCHEMA_TABLES) return TablesRowset(restrictions, rowset);
   if (schema == DBSCHEMA_PROCEDURES) {
     // SQLite keeps no stored procedures: the rowset has its columns and no rows.
-    *rowset = std::make_shared<MemoryRowset>(kProviderName, ProceduresColumns(),
+    *rowset = std::make_shared<MemoryRowset>(kProviderName, ProceduresSchemaColumns(),
                                              std::vector<std::vector<CellValue>>{});
     return S_OK;
   }
@@ -121,7 +96,7 @@ HRESULT SqliteSession::TablesRowset(const Restrictions& restrictions,
   std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
     return a[3].data != b[3].data ? a[3].data < b[3].data : false;
   });
-  *rowset = std::make_shared<MemoryRowset>(kProviderName, TablesColumns(), std::move(rows));
+  *rowset = std::make_shared<MemoryRowset>(kProviderName, TablesSchemaColumns(), std::move(rows));
   return S_OK;
 }
 
