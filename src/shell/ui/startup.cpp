@@ -1,12 +1,14 @@
 #include "shell/ui/startup.h"
 
 #include <QApplication>
-#include <QGuiApplication>
-#include <QMainWindow>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
+
+#include "config/registry_store.h"
+#include "shell/ui/frame_manager.h"
 
 namespace quillet::ui {
 namespace {
@@ -29,12 +31,18 @@ int RunApplication(int argc, char** argv) {
                  "Run Quillet inside a desktop session, or under xvfb-run for a virtual one.\n");
     return 2;
   }
+  // The options are read from the arguments as the system handed them, before Qt takes its own.
+  std::vector<std::string> arguments(argv, argv + argc);
   QApplication app(argc, argv);
-  QApplication::setApplicationName("Quillet");
-  QMainWindow window;
-  window.setWindowTitle("Quillet - no connection");
-  window.resize(900, 600);
-  window.show();
+  QApplication::setApplicationName(QStringLiteral("Quillet"));
+  QApplication::setApplicationVersion(QStringLiteral("1.6"));
+  // Windows may close unseen (a cancelled start); the manager decides when the process ends.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  FrameManager manager(arguments, config::RegistryStore::Default());
+  manager.SetQuitWhenEmpty(true);
+  manager.AddWindow(FrameManager::CommandString(arguments));
+  if (manager.Count() == 0) return 0;
   return QApplication::exec();
 }
 

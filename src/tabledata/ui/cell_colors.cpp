@@ -5,7 +5,9 @@
 namespace quillet::ui {
 namespace {
 
-int BlendChannel(int h, double factor) { return static_cast<int>((255 - h) * factor + h); }
+int BlendChannel(int h, double factor) {
+  return static_cast<int>((255 - h) * factor + h);
+}
 
 }  // namespace
 

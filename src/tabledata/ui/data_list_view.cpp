@@ -165,7 +165,7 @@ void DataListView::SetViewStyle(unsigned style) {
     case kStyleIcons:
       items_->setViewMode(QListView::IconMode);
       items_->setIconSize(QSize(32, 32));
-      items_->setGridSize(QSize(96, 64));
+      items_->setGridSize(QSize(104, 76));
       items_->setFlow(QListView::LeftToRight);
       items_->setWrapping(true);
       items_->setResizeMode(QListView::Adjust);
@@ -178,8 +178,7 @@ void DataListView::SetViewStyle(unsigned style) {
       items_->setViewMode(QListView::ListMode);
       items_->setIconSize(QSize(16, 16));
       items_->setGridSize(QSize());
-      items_->setFlow(style_ == kStyleSmallIcons ? QListView::LeftToRight
-                                                 : QListView::TopToBottom);
+      items_->setFlow(style_ == kStyleSmallIcons ? QListView::LeftToRight : QListView::TopToBottom);
       items_->setWrapping(true);
       items_->setResizeMode(QListView::Adjust);
       items_->setWordWrap(false);
@@ -236,15 +235,21 @@ void DataListView::SetFullRowCursor(bool on) {
   table_->viewport()->update();
 }
 
-void DataListView::SetShowGrid(bool on) { table_->setShowGrid(on); }
+void DataListView::SetShowGrid(bool on) {
+  table_->setShowGrid(on);
+}
 
 void DataListView::SetToolTipOptions(bool onPlainClick, bool onShiftClick) {
   tipOnClick_ = onPlainClick;
   tipOnShiftClick_ = onShiftClick;
 }
 
-int DataListView::CursorRow() const { return cursor_.CurrentRow(); }
-int DataListView::CursorColumn() const { return cursor_.CurrentColumn(); }
+int DataListView::CursorRow() const {
+  return cursor_.CurrentRow();
+}
+int DataListView::CursorColumn() const {
+  return cursor_.CurrentColumn();
+}
 
 void DataListView::SetCursor(int row, int column) {
   cursor_.SetCursor(row, column);
@@ -270,7 +275,9 @@ void DataListView::SyncCurrentIndex() {
   view->scrollTo(index);
 }
 
-void DataListView::ReportCursor() { emit cursorChanged(cursor_.CurrentRow(), cursor_.CurrentColumn()); }
+void DataListView::ReportCursor() {
+  emit cursorChanged(cursor_.CurrentRow(), cursor_.CurrentColumn());
+}
 
 int DataListView::RowsPerVisiblePage() const {
   return style_ == kStyleReport ? table_->RowsPerPage() : items_->RowsPerPage();
@@ -280,21 +287,36 @@ bool DataListView::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
   (void)modifiers;
   DataListModel::Key coreKey;
   switch (key) {
-    case Qt::Key_Up: coreKey = DataListModel::Key::Up; break;
-    case Qt::Key_Down: coreKey = DataListModel::Key::Down; break;
-    case Qt::Key_PageUp: coreKey = DataListModel::Key::PageUp; break;
-    case Qt::Key_PageDown: coreKey = DataListModel::Key::PageDown; break;
-    case Qt::Key_Left: coreKey = DataListModel::Key::Left; break;
-    case Qt::Key_Right: coreKey = DataListModel::Key::Right; break;
+    case Qt::Key_Up:
+      coreKey = DataListModel::Key::Up;
+      break;
+    case Qt::Key_Down:
+      coreKey = DataListModel::Key::Down;
+      break;
+    case Qt::Key_PageUp:
+      coreKey = DataListModel::Key::PageUp;
+      break;
+    case Qt::Key_PageDown:
+      coreKey = DataListModel::Key::PageDown;
+      break;
+    case Qt::Key_Left:
+      coreKey = DataListModel::Key::Left;
+      break;
+    case Qt::Key_Right:
+      coreKey = DataListModel::Key::Right;
+      break;
     case Qt::Key_Return:
-    case Qt::Key_Enter: coreKey = DataListModel::Key::Enter; break;
-    default: return false;
+    case Qt::Key_Enter:
+      coreKey = DataListModel::Key::Enter;
+      break;
+    default:
+      return false;
   }
   // Page turning needs the element's data: never while a job owns it.
   if (!model_->IsIdle()) return true;
   const int row = cursor_.CurrentRow();
-  const bool openMenu = cursor_.OnKeyDown(coreKey, model_->rowCount(), RowsPerVisiblePage(),
-                                          model_->columnCount());
+  const bool openMenu =
+      cursor_.OnKeyDown(coreKey, model_->rowCount(), RowsPerVisiblePage(), model_->columnCount());
   if (coreKey == DataListModel::Key::Enter) {
     if (openMenu) OpenCellMenu();
     if (row >= 0 && row < model_->rowCount()) emit itemActivated(row);
@@ -314,9 +336,9 @@ void DataListView::HandleReportPress(const QPoint& viewportPos, Qt::MouseButton 
   }
   const QRect cell = table_->visualRect(index);
   const bool inButton = viewportPos.x() - cell.left() < kDropDownHotWidth;
-  const bool openMenu = model_->IsIdle() &&
-                        cursor_.OnButtonDown(button == Qt::LeftButton, true, index.row(),
-                                             index.column(), inButton);
+  const bool openMenu =
+      model_->IsIdle() &&
+      cursor_.OnButtonDown(button == Qt::LeftButton, true, index.row(), index.column(), inButton);
   if (!model_->IsIdle()) cursor_.SetCursor(index.row(), index.column());
   SyncCurrentIndex();
   table_->viewport()->update();
@@ -328,8 +350,8 @@ void DataListView::HandleToolTipClick(const QPoint& viewportPos, const QPoint& g
                                       Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
   const bool shift = modifiers.testFlag(Qt::ShiftModifier);
   const bool plainLeft = buttons == Qt::LeftButton && modifiers == Qt::NoModifier;
-  const bool wanted = (plainLeft && tipOnClick_) || (buttons.testFlag(Qt::LeftButton) && shift &&
-                                                     tipOnShiftClick_);
+  const bool wanted =
+      (plainLeft && tipOnClick_) || (buttons.testFlag(Qt::LeftButton) && shift && tipOnShiftClick_);
   if (!wanted) return;
   if (!table_->viewport()->rect().contains(viewportPos)) {
     QToolTip::hideText();
@@ -342,11 +364,13 @@ void DataListView::HandleToolTipClick(const QPoint& viewportPos, const QPoint& g
       QString::fromStdString(element->Description(index.row(), index.column(), 1024)));
   if (description.isEmpty()) return;
   const QString title = QString::fromStdString(element->GetDisplayName()).toHtmlEscaped();
-  lastToolTip_ = QString::fromStdString(element->GetDisplayName()) + QLatin1Char('\n') + description;
+  lastToolTip_ =
+      QString::fromStdString(element->GetDisplayName()) + QLatin1Char('\n') + description;
   const QString html =
-      QStringLiteral("<table style='max-width:%1px'><tr><td><img src=':/icons/report_information.svg' "
-                     "width='16' height='16'></td><td><b>%2</b></td></tr><tr><td></td><td>%3</td>"
-                     "</tr></table>")
+      QStringLiteral(
+          "<table style='max-width:%1px'><tr><td><img src=':/icons/report_information.svg' "
+          "width='16' height='16'></td><td><b>%2</b></td></tr><tr><td></td><td>%3</td>"
+          "</tr></table>")
           .arg(kToolTipMaxWidth)
           .arg(title, description.toHtmlEscaped());
   QToolTip::showText(globalPos + QPoint(kToolTipOffset, kToolTipOffset), html, table_,
@@ -359,7 +383,8 @@ void DataListView::OpenCellMenu() {
       menuFiller_ && menuFiller_(cellMenu_, cursor_.CurrentRow(), cursor_.CurrentColumn());
   if (!filled || cellMenu_->isEmpty()) {
     cellMenu_->clear();
-    QAction* empty = cellMenu_->addAction(QString::fromStdString(LoadResourceString(kStringEmptyMenu)));
+    QAction* empty =
+        cellMenu_->addAction(QString::fromStdString(LoadResourceString(kStringEmptyMenu)));
     empty->setEnabled(false);
   }
   QPoint anchor;
@@ -368,7 +393,8 @@ void DataListView::OpenCellMenu() {
         table_->visualRect(model_->index(cursor_.CurrentRow(), cursor_.CurrentColumn()));
     anchor = table_->viewport()->mapToGlobal(QPoint(std::max(0, cell.left()), cell.bottom()));
   } else {
-    anchor = items_->viewport()->mapToGlobal(items_->visualRect(model_->index(cursor_.CurrentRow(), 0)).bottomLeft());
+    anchor = items_->viewport()->mapToGlobal(
+        items_->visualRect(model_->index(cursor_.CurrentRow(), 0)).bottomLeft());
   }
   cellMenu_->popup(anchor);
 }

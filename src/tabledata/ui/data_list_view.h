@@ -58,7 +58,12 @@ class DataItemsView : public QListView {
   DataListView* list_;
 };
 
-enum ListViewStyle : unsigned { kStyleIcons = 0, kStyleReport = 1, kStyleSmallIcons = 2, kStyleList = 3 };
+enum ListViewStyle : unsigned {
+  kStyleIcons = 0,
+  kStyleReport = 1,
+  kStyleSmallIcons = 2,
+  kStyleList = 3
+};
 
 class DataListView : public QWidget {
   Q_OBJECT

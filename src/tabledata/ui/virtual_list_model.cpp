@@ -88,8 +88,7 @@ void VirtualListModel::DeleteColumns() {
 }
 
 void VirtualListModel::Redraw() {
-  if (itemCount_ > 0)
-    emit dataChanged(index(0, 0), index(itemCount_ - 1, columnCount() - 1));
+  if (itemCount_ > 0) emit dataChanged(index(0, 0), index(itemCount_ - 1, columnCount() - 1));
 }
 
 }  // namespace quillet::ui

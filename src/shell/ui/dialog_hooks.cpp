@@ -1,0 +1,73 @@
+#include "shell/ui/dialog_hooks.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace quillet::ui {
+namespace {
+
+MessageHandler& CurrentMessageHandler() {
+  static MessageHandler handler;
+  return handler;
+}
+
+FileHandler& CurrentFileHandler() {
+  static FileHandler handler;
+  return handler;
+}
+
+QMessageBox::Icon ToQtIcon(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::kError:
+      return QMessageBox::Critical;
+    case BoxIcon::kWarning:
+      return QMessageBox::Warning;
+    case BoxIcon::kInformation:
+      return QMessageBox::Information;
+    case BoxIcon::kQuestion:
+      return QMessageBox::Question;
+    case BoxIcon::kNone:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void SetMessageHandler(MessageHandler handler) {
+  CurrentMessageHandler() = std::move(handler);
+}
+void SetFileHandler(FileHandler handler) {
+  CurrentFileHandler() = std::move(handler);
+}
+
+QMessageBox::StandardButton ShowMessageBox(const MessageRequest& request) {
+  if (CurrentMessageHandler()) return CurrentMessageHandler()(request);
+  QMessageBox box(ToQtIcon(request.icon), request.caption, request.text,
+                  request.buttons == BoxButtons::kYesNo ? QMessageBox::Yes | QMessageBox::No
+                  : request.buttons == BoxButtons::kYesNoCancel
+                      ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
+                      : QMessageBox::Ok,
+                  request.owner);
+  box.setTextFormat(Qt::PlainText);  // the text is shown literally
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QMessageBox::StandardButton ShowMessageBox(QWidget* owner, const QString& caption,
+                                           const QString& text, BoxIcon icon, BoxButtons buttons) {
+  return ShowMessageBox(MessageRequest{owner, caption, text, icon, buttons});
+}
+
+QString ChooseFile(const FileRequest& request) {
+  if (CurrentFileHandler()) return CurrentFileHandler()(request);
+  QFileDialog dialog(request.owner, request.title, QString(), request.filter);
+  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  // Saving asks before replacing a file; opening accepts a name that does not exist yet, as the
+  // open dialog of data links always has (the open then reports the missing file).
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(request.defaultExtension);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return QFileInfo(dialog.selectedFiles().first()).absoluteFilePath();
+}
+
+}  // namespace quillet::ui

@@ -1,0 +1,49 @@
+#pragma once
+// Every message box and file dialog of the windows goes through here, so tests can answer them
+// without a modal loop blocking the run.
+
+#include <QMessageBox>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace quillet::ui {
+
+enum class BoxIcon { kNone, kError, kWarning, kInformation, kQuestion };
+enum class BoxButtons { kOk, kYesNo, kYesNoCancel };
+
+struct MessageRequest {
+  QWidget* owner = nullptr;
+  QString caption;
+  QString text;
+  BoxIcon icon = BoxIcon::kNone;
+  BoxButtons buttons = BoxButtons::kOk;
+};
+
+struct FileRequest {
+  QWidget* owner = nullptr;
+  bool save = false;
+  QString title;
+  QString filter;            // "Microsoft UDL files (*.udl)"
+  QString defaultExtension;  // added when the chosen name has none
+};
+
+// A handler returns the button pressed (QMessageBox::Ok, Yes, No).
+using MessageHandler = std::function<QMessageBox::StandardButton(const MessageRequest&)>;
+// A handler returns the chosen path, or an empty text for Cancel.
+using FileHandler = std::function<QString(const FileRequest&)>;
+
+// Replace the real dialogs (tests); an empty handler restores them.
+void SetMessageHandler(MessageHandler handler);
+void SetFileHandler(FileHandler handler);
+
+QMessageBox::StandardButton ShowMessageBox(const MessageRequest& request);
+QMessageBox::StandardButton ShowMessageBox(QWidget* owner, const QString& caption,
+                                           const QString& text, BoxIcon icon,
+                                           BoxButtons buttons = BoxButtons::kOk);
+// Empty when the user cancelled.
+QString ChooseFile(const FileRequest& request);
+
+}  // namespace quillet::ui

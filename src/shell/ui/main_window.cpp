@@ -1,0 +1,260 @@
+#include "shell/ui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include "config/key_path.h"
+#include "config/option_groups.h"
+#include "datasource/cmlib_exception.h"
+#include "report/ui/report_pane.h"
+#include "resources/string_table.h"
+#include "shell/application_paths.h"
+#include "shell/ui/command_ids.h"
+#include "shell/ui/database_tree.h"
+#include "shell/ui/dialog_hooks.h"
+#include "shell/ui/frame_manager.h"
+#include "shell/ui/quick_view_bar.h"
+#include "shell/ui/status_bar.h"
+#include "tabledata/ui/data_list_view.h"
+
+namespace quillet::ui {
+namespace {
+
+constexpr unsigned kStringQuickViewTitle = 57348;
+constexpr unsigned kStringTreeTitle = 57349;
+constexpr unsigned kStringReportTitle = 57350;
+constexpr unsigned kStringSqlTitle = 57351;
+constexpr int kRecentItemLengthLimit = 40;
+constexpr int kIdleInterval = 100;  // ms between two updates of the command states
+
+QString Text(unsigned id) {
+  return QString::fromStdString(LoadResourceString(id));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(FrameManager* manager, config::RegistryStore& store)
+    : manager_(manager), store_(store), connectionUi_(*this), history_(*this) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  config::BuildPageSet(pages_, store_);
+
+  connection_ = std::make_unique<FrameConnection>(connectionUi_, *this);
+  connection_->Recent().SetItemLengthLimit(kRecentItemLengthLimit);
+  elements_ = std::make_unique<xElementSet>(*this, &session_, &cancel_, &store_);
+  listCursor_ = std::make_unique<DataListModel>(*this);
+  worker_ = std::make_unique<WorkerThread>(*elements_, *this, *listCursor_, cancel_);
+  worker_->SetAddPoint(
+      [this](int slot, const std::string& text, std::unique_ptr<ShowData> request) {
+        std::optional<ShowData> kept;
+        if (request) kept = *request;
+        history_.AddPoint(slot, text, std::move(kept));
+      });
+
+  dataList_ = new DataListView(*listCursor_, this);
+  dataList_->Model()->SetIdleProbe([this] { return IsIdle(); });
+  setCentralWidget(dataList_);
+  connect(dataList_, &DataListView::itemActivated, this, &MainWindow::ActivateListItem);
+
+  CreateActions();
+  CreateMenus();
+  CreateToolBars();
+  status_ = new FrameStatusBar(this);
+  setStatusBar(status_);
+  CreatePanes();
+
+  ApplyDataListOptions();
+  ApplyTreeOptions();
+  ApplyReportOptions();
+
+  // The recent list shows in the File menu and the open button's drop-down.
+  recentModel_ = shell::MenuModel({{cmd::kFirstRecent, "(empty)", false, false}});
+  connection_->Recent().AttachMenu(&recentModel_);
+  connection_->Recent().ReadFromRegistry(config::kRootKeyPath, store_);
+
+  SetTitle(false);
+  resize(1024, 720);
+
+  idleTimer_ = new QTimer(this);
+  idleTimer_->setInterval(kIdleInterval);
+  connect(idleTimer_, &QTimer::timeout, this, &MainWindow::UpdateUi);
+  idleTimer_->start();
+  UpdateUi();
+}
+
+MainWindow::~MainWindow() {
+  idleTimer_->stop();
+  // The worker uses everything below; it goes first.
+  worker_->Stop();
+  worker_.reset();
+  config::SaveConfiguration(pages_, store_);
+  if (manager_ != nullptr) manager_->WindowDestroyed(this);
+}
+
+void MainWindow::CreatePanes() {
+  setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks |
+                 QMainWindow::AllowNestedDocks);
+  const auto makeDock = [this](unsigned titleId, const char* name, QWidget* content) {
+    auto* dock = new QDockWidget(Text(titleId), this);
+    dock->setObjectName(QString::fromLatin1(name));  // the pane's name in the saved layout
+    dock->setWidget(content);
+    dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                      QDockWidget::DockWidgetFloatable);
+    return dock;
+  };
+
+  quickView_ = new QuickViewBar(this);
+  connect(quickView_, &QuickViewBar::itemChosen, this, &MainWindow::OnQuickViewItem);
+  quickViewDock_ = makeDock(kStringQuickViewTitle, "dataquickview", quickView_);
+
+  tree_ = new DatabaseTree(this);
+  DatabaseTree::Handlers handlers;
+  handlers.expanding = [this](TreeItem item) {
+    return elements_->OnItemExpanding(*tree_, item, true, IsConnected(), IsIdle());
+  };
+  handlers.children = [this](TreeItem item) {
+    try {
+      return elements_->OnItemChildren(*tree_, item, IsIdle());
+    } catch (const cmlib::exception& e) {
+      ReportError(e.text());
+      return 0;
+    }
+  };
+  handlers.activate = [this] { ActivateTreeSelection(); };
+  tree_->SetHandlers(std::move(handlers));
+  treeDock_ = makeDock(kStringTreeTitle, "datatree", tree_);
+
+  report_ = new ReportPane(this);
+  reportDock_ = makeDock(kStringReportTitle, "report", report_);
+
+  sqlEditor_ = new QPlainTextEdit(this);
+  sqlEditor_->setPlaceholderText(QStringLiteral("select * from ..."));
+  QFont mono(QStringLiteral("monospace"));
+  mono.setStyleHint(QFont::Monospace);
+  sqlEditor_->setFont(mono);
+  sqlDock_ = makeDock(kStringSqlTitle, "sqledt", sqlEditor_);
+
+  // The built-in arrangement: quick view and tree on the left, the report below the list, the
+  // SQL pane above it once it is wanted.
+  addDockWidget(Qt::LeftDockWidgetArea, quickViewDock_);
+  addDockWidget(Qt::LeftDockWidgetArea, treeDock_);
+  splitDockWidget(quickViewDock_, treeDock_, Qt::Vertical);
+  addDockWidget(Qt::BottomDockWidgetArea, reportDock_);
+  addDockWidget(Qt::TopDockWidgetArea, sqlDock_);
+  sqlDock_->hide();
+}
+
+void MainWindow::ApplyDataListOptions() {
+  const config::SettingsPage& page = pages_.GetPage(config::kPageDataList);
+  fullRowCursor_ = page.Value(config::option::kIsFullRowSel, 1) != 0;
+  dataList_->SetFullRowCursor(fullRowCursor_);
+  dataList_->SetShowGrid(page.Value(config::option::kIsShowGrid, 1) != 0);
+  dataList_->SetToolTipOptions(page.Value(config::option::kShowTT1, 0) != 0,
+                               page.Value(config::option::kShowTT2, 1) != 0);
+  elements_->SetUseIndividualProp(page.Value(config::option::kUseIndividualProp, 1) != 0);
+}
+
+void MainWindow::ApplyTreeOptions() {
+  const config::SettingsPage& page = pages_.GetPage(config::kPageDataTree);
+  tree_->ApplyTreeOptions(page.Value(config::option::kIsHasButtons, 1) != 0,
+                          page.Value(config::option::kIsHasLines, 1) != 0,
+                          page.Value(config::option::kIsFullRowSel, 0) != 0,
+                          page.Value(config::option::kIsTrackSelect, 0) != 0);
+}
+
+void MainWindow::ApplyReportOptions() {
+  const config::SettingsPage& page = pages_.GetPage(config::kPageReportWindow);
+  report_->ApplyReportOptions(page.Value(config::option::kIsShowGrid, 1) != 0,
+                              page.Value(config::option::kIsFullRowSel, 1) != 0,
+                              page.Value(config::option::kIsFlatSB, 0) != 0);
+}
+
+void MainWindow::SetTitle(bool connected) {
+  std::string title = LoadResourceString(1);
+  if (!connected) {
+    title += LoadResourceString(57000);
+  } else {
+    const std::string name = connection_->DisplayName();
+    if (name.empty()) {
+      title += LoadResourceString(57001);
+    } else {
+      title += LoadResourceString(57002);
+      title += name;
+      title += "]";
+    }
+  }
+  setWindowTitle(QString::fromStdString(title));
+}
+
+bool MainWindow::IsConnected() const {
+  return connection_->IsOpen();
+}
+
+bool MainWindow::IsIdle() const {
+  return !worker_ || (!jobStarting_ && !worker_->IsBusy());
+}
+
+void MainWindow::StartJob(int code, std::unique_ptr<ShowData> request) {
+  worker_->SetJobCode(code);
+  if (request) worker_->SetPendingRequest(std::move(request));
+  jobStarting_ = true;
+  jobSlot_.store(code < 0 ? -code : code);
+  try {
+    worker_->Start();
+  } catch (const cmlib::exception& e) {
+    jobStarting_ = false;
+    ReportError(e.text());
+  }
+  UpdateUi();
+}
+
+void MainWindow::ShowQuickViewBar(bool show) {
+  quickViewDock_->setVisible(show);
+}
+void MainWindow::ShowReport(bool show) {
+  reportDock_->setVisible(show);
+}
+void MainWindow::ShowDatabaseTree(bool show) {
+  treeDock_->setVisible(show);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (panesArranged_) return;
+  panesArranged_ = true;
+  // Once the window has its size: the quick view bar gets just the room of its items, the tree
+  // the rest of the side, the report a strip below the list.
+  QTimer::singleShot(0, this, [this] {
+    resizeDocks({quickViewDock_, treeDock_}, {quickView_->minimumSizeHint().height(), height()},
+                Qt::Vertical);
+    resizeDocks({treeDock_}, {230}, Qt::Horizontal);
+    resizeDocks({reportDock_}, {150}, Qt::Vertical);
+  });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // A load in progress ends first; its queued reports die with the window.
+  worker_->Stop();
+  jobStarting_ = false;
+  // The view settings and layout belong to the layout code; the recent list is always kept.
+  connection_->Recent().WriteToRegistry(config::kRootKeyPath, store_);
+  event->accept();
+}
+
+void MainWindow::ShowErrorBox(const std::string& caption, const std::string& text) {
+  ShowMessageBox(this, QString::fromStdString(caption), QString::fromStdString(text),
+                 BoxIcon::kError);
+}
+
+void MainWindow::Beep() {
+  QApplication::beep();
+}
+
+void MainWindow::OfferTip(bool force) {
+  shell::OfferTipOfTheDay(*this, static_cast<QWidget*>(this), force,
+                          shell::ApplicationPaths::Current().folder, store_);
+}
+
+}  // namespace quillet::ui

@@ -1,0 +1,266 @@
+#pragma once
+// The main window: one connection with its element set, loading worker, history and recent list,
+// shown through a menu band, two toolbars, a status bar, the central data list and four dockable
+// panes. The window implements the services its workers call, queueing calls from other threads
+// to its own.
+
+#include <QMainWindow>
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "config/page_set.h"
+#include "config/registry_store.h"
+#include "datasource/connection.h"
+#include "datasource/connection_ui.h"
+#include "elements/element_set.h"
+#include "elements/job_cancel.h"
+#include "shell/command_line.h"
+#include "shell/frame_services.h"
+#include "shell/menu_model.h"
+#include "shell/navigation_history.h"
+#include "shell/tip_of_the_day.h"
+#include "tabledata/data_list_model.h"
+#include "tabledata/worker_thread.h"
+
+class QAction;
+class QDockWidget;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QToolBar;
+class QToolButton;
+class QTimer;
+
+namespace quillet::ui {
+
+class DataListView;
+class DatabaseTree;
+class FrameManager;
+class FrameStatusBar;
+class MainWindow;
+class QuickViewBar;
+class ReportPane;
+
+// The connection of one window, with the window's hooks.
+class FrameConnection : public db::xConnection {
+ public:
+  FrameConnection(db::ConnectionUi& ui, MainWindow& frame) : xConnection(ui), frame_(frame) {}
+  int OnPromptOpened(unsigned notifyCode, unsigned commandId, db::ControlHandle control,
+                     int& handled) override;
+  int OnOpened(unsigned notifyCode, unsigned commandId, db::ControlHandle control,
+               int& handled) override;
+  int OnBeforeClose(unsigned notifyCode, unsigned commandId, db::ControlHandle control,
+                    int& handled) override;
+  int OnClosed(unsigned notifyCode, unsigned commandId, db::ControlHandle control,
+               int& handled) override;
+
+ private:
+  MainWindow& frame_;
+};
+
+// File dialogs, the data link dialog, message boxes and the wait cursor for the connection.
+class FrameConnectionUi : public db::ConnectionUi {
+ public:
+  explicit FrameConnectionUi(MainWindow& frame) : frame_(frame) {}
+  bool ChooseFileToOpen(const db::FileDialogOptions& options, std::string* path) override;
+  bool ChooseFileToSave(const db::FileDialogOptions& options, std::string* path) override;
+  int EditDataLinkFile(const std::string& path) override;
+  db::HRESULT PromptDataLink(std::string* initString) override;
+  void ShowMessage(const std::string& caption, const std::string& text,
+                   db::MessageIcon icon) override;
+  void BeginWaitCursor() override;
+  void EndWaitCursor() override;
+
+ private:
+  MainWindow& frame_;
+};
+
+class FrameHistory : public shell::NavigationHistory {
+ public:
+  explicit FrameHistory(MainWindow& frame) : frame_(frame) {}
+
+ protected:
+  int MaxPoints() override;
+  void RestorePoint(const shell::NavigationPoint& point) override;
+
+ private:
+  MainWindow& frame_;
+};
+
+class MainWindow : public QMainWindow,
+                   public FrameServices,
+                   public shell::CommandLineFrame,
+                   public shell::TipOfTheDayHost {
+  Q_OBJECT
+ public:
+  MainWindow(FrameManager* manager, config::RegistryStore& store);
+  ~MainWindow() override;
+
+  // Commands: every menu item, toolbar button and accelerator ends here.
+  void OnCommand(unsigned id);
+  // Enables and checks the commands from the window's state (run at idle time).
+  void UpdateUi();
+  QAction* Action(unsigned id) const;
+  bool IsCommandEnabled(unsigned id) const;
+  bool IsCommandChecked(unsigned id) const;
+
+  bool IsConnected() const;
+  // No loading job runs.
+  bool IsIdle() const;
+  void SetTitle(bool connected);
+
+  // Starts a loading job: `code` is the slot to show, negative when it must not add a
+  // navigation point. A failure to start lands in the report log.
+  void StartJob(int code, std::unique_ptr<ShowData> request = nullptr);
+
+  FrameConnection& Connection() { return *connection_; }
+  FrameHistory& History() { return history_; }
+  xElementSet& Elements() { return *elements_; }
+  WorkerThread& Worker() { return *worker_; }
+  config::PageSet& Pages() { return pages_; }
+  DataListView* DataList() const { return dataList_; }
+  FrameStatusBar* Status() const { return status_; }
+  ReportPane* Report() const { return report_; }
+  DatabaseTree* Tree() const { return tree_; }
+  QuickViewBar* QuickView() const { return quickView_; }
+  QPlainTextEdit* SqlEditor() const { return sqlEditor_; }
+  QDockWidget* ReportDock() const { return reportDock_; }
+  QDockWidget* TreeDock() const { return treeDock_; }
+  QDockWidget* QuickViewDock() const { return quickViewDock_; }
+  QDockWidget* SqlDock() const { return sqlDock_; }
+  QToolBar* StandardBar() const { return standardBar_; }
+  QToolBar* DatabaseBar() const { return databaseBar_; }
+  QMenuBar* Menus() const { return menus_; }
+  QMenu* FileMenu() const { return fileMenu_; }
+  bool SaveLayoutFlag() const { return saveLayout_; }
+  // The popup of the change-list-view and open buttons (built on demand).
+  QMenu* ViewStyleMenu() const { return viewStyleMenu_; }
+  QMenu* RecentDropDown() const { return recentDropDown_; }
+
+  // Start-up options (CommandLineFrame).
+  void Open(const std::string& text, bool isFile) override;
+  void ClearSaveLayout() override { saveLayout_ = false; }
+  void ShowQuickViewBar(bool show) override;
+  void ShowReport(bool show) override;
+  void ShowDatabaseTree(bool show) override;
+
+  // Tip of the day (TipOfTheDayHost).
+  void ShowErrorBox(const std::string& caption, const std::string& text) override;
+  void Beep() override;
+  void OfferTip(bool force);
+
+  // FrameServices: safe from any thread; calls from other threads are queued in order.
+  ProgressHandle CreateProgressBar() override;
+  void ReportStep(ProgressHandle progress, unsigned stringId, int position) override;
+  void ReportProgressText(ProgressHandle progress, const std::string& text, int position) override;
+  void HideProgressBar(ProgressHandle progress) override;
+  void InsertDataColumn(const std::string& title, int index, int subItem) override;
+  void SetDataColumnWidth(int index, int width) override;
+  void DeleteDataColumns() override;
+  void ReportError(const std::string& text) override;
+  void ReportInformation(const std::string& text) override;
+  void SetDataListItemCount(int count) override;
+  void SetDataListRedraw(bool on) override;
+  void RedrawDataList() override;
+  void SetDataListStyle(std::uint32_t viewStyle, std::uint32_t extendedStyle) override;
+  void SetStatusPaneText(unsigned paneId, const std::string& text) override;
+  void EnableQuickViewBar(bool enable) override;
+  void SetSqlText(const std::string& text) override;
+  void ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon) override;
+
+  // Connection hooks (FrameConnection).
+  int OnOpenedHook();
+  int OnBeforeCloseHook();
+  int OnClosedHook();
+  // History (FrameHistory).
+  int MaxBackupPoints();
+  void RestorePoint(const shell::NavigationPoint& point);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // Window parts.
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBars();
+  void CreatePanes();
+  void ApplyDataListOptions();
+  void ApplyTreeOptions();
+  void ApplyReportOptions();
+
+  // Command handlers.
+  bool RouteFrameCommand(unsigned id);
+  bool RouteConnectionCommand(unsigned id);
+  bool RouteConfigurationCommand(unsigned id);
+  void NewOrOpen(unsigned id);
+  void TogglePane(QDockWidget* dock);
+  bool PaneShown(const QDockWidget* dock) const;
+  void SetListStyle(std::uint32_t style);
+  void ExecuteSql();
+  void ShowAbout();
+  void SaveConfigurationCommand();
+  void ExportConfigurationCommand();
+  void OnQuickViewItem(int index);
+  void ActivateTreeSelection();
+  void ActivateListItem(int row);
+  void FillRecentMenu(QMenu* menu);
+  void PopupUnder(QToolBar* bar, unsigned commandId, QMenu* menu);
+  void SetEnabled(unsigned id, bool enabled);
+  void SetChecked(unsigned id, bool checked);
+
+  template <typename Work>
+  void OnGuiThread(Work&& work);
+
+  FrameManager* manager_;
+  config::RegistryStore& store_;
+  config::PageSet pages_;
+  bool saveLayout_ = true;
+
+  FrameConnectionUi connectionUi_;
+  std::unique_ptr<FrameConnection> connection_;
+  FrameHistory history_;
+  JobCancel cancel_;
+  SessionRef session_;
+  std::unique_ptr<xElementSet> elements_;
+  std::unique_ptr<DataListModel> listCursor_;
+  std::unique_ptr<WorkerThread> worker_;  // last: stopped before everything it uses goes
+
+  std::atomic<int> nextProgress_{1};
+  std::atomic<int> jobSlot_{0};  // the slot the running job shows
+  shell::MenuModel recentModel_;
+
+  std::map<unsigned, QAction*> actions_;
+  QMenuBar* menus_ = nullptr;
+  QMenu* fileMenu_ = nullptr;
+  QMenu* viewStyleMenu_ = nullptr;
+  QMenu* recentDropDown_ = nullptr;
+  QMenu* newDropDown_ = nullptr;
+  QToolBar* menuBand_ = nullptr;
+  QToolBar* standardBar_ = nullptr;
+  QToolBar* databaseBar_ = nullptr;
+  FrameStatusBar* status_ = nullptr;
+  DataListView* dataList_ = nullptr;
+  QuickViewBar* quickView_ = nullptr;
+  DatabaseTree* tree_ = nullptr;
+  ReportPane* report_ = nullptr;
+  QPlainTextEdit* sqlEditor_ = nullptr;
+  QDockWidget* quickViewDock_ = nullptr;
+  QDockWidget* treeDock_ = nullptr;
+  QDockWidget* reportDock_ = nullptr;
+  QDockWidget* sqlDock_ = nullptr;
+  QTimer* idleTimer_ = nullptr;
+  bool fullRowCursor_ = true;
+  // Set from the start of a job until its first report arrives: the worker's own busy state
+  // begins only once its thread runs.
+  bool jobStarting_ = false;
+  bool panesArranged_ = false;
+  int waitCursorDepth_ = 0;
+  friend class FrameConnectionUi;
+};
+
+}  // namespace quillet::ui

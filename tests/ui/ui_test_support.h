@@ -1,0 +1,52 @@
+#pragma once
+// Helpers shared by the UI tests: scripted answers for every dialog, the demo data's paths,
+// waiting for a window's loading job, and screenshots.
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+#include "shell/ui/dialog_hooks.h"
+
+class QWidget;
+
+namespace quillet::ui {
+class MainWindow;
+}
+
+namespace quillet::uitest {
+
+// Records every message box instead of showing it, answering with `answer`.
+class MessageRecorder {
+ public:
+  explicit MessageRecorder(QMessageBox::StandardButton answer = QMessageBox::Ok);
+  ~MessageRecorder();
+  MessageRecorder(const MessageRecorder&) = delete;
+  MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+  const std::vector<ui::MessageRequest>& Boxes() const { return boxes_; }
+  bool Saw(const QString& caption, const QString& text) const;
+  void Clear() { boxes_.clear(); }
+
+ private:
+  std::vector<ui::MessageRequest> boxes_;
+};
+
+QString BuildDir();
+QString DemoUdl();
+QString DemoDb();
+// Writes the widget's picture under the build folder's screenshots/ and returns the path.
+QString SaveScreenshot(QWidget* widget, const QString& name);
+
+// Waits until the window's job has ended and its queued reports are shown.
+bool WaitIdle(ui::MainWindow* window, int timeoutMs = 60000);
+// Lets queued calls run.
+void Settle(int ms = 50);
+
+// Removes the test's settings store so every run starts from the defaults.
+void ResetSettingsStore();
+
+}  // namespace quillet::uitest
