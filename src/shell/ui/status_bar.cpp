@@ -66,7 +66,9 @@ QLabel* FrameStatusBar::AddFixedPane(unsigned stringId) {
 }
 
 void FrameStatusBar::SetMessageText(const QString& text) {
-  message_->setText(text);
+  // A finished job clears its step text; the pane then says the window is ready again.
+  message_->setText(text.isEmpty() ? QString::fromStdString(LoadResourceString(kStringReady))
+                                   : text);
 }
 
 void FrameStatusBar::SetPaneText(unsigned paneId, const QString& text) {
