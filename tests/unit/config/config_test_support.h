@@ -5,26 +5,24 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <utility>
 
 namespace quillet::config::testing {
 
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillet-config-XXXXXX");
+    std::string pattern = std::filesystem::temp_directory_path() / "quillet-config-XXXXXX";
     path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
   }
   ~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
   std::string File(const std::string& name) const { return path_ + "/" + name; }
 
  private:
@@ -32,48 +30,39 @@ class TempDir {
 };
 
 inline std::string ReadFileBytes(const std::string& path) {
-  std::string bytes;
-  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-      bytes.append(buffer, n);
-    std::fclose(file);
-  }
-  return bytes;
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
 }
 
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// Sends standard error to a file while alive; Text() returns what was written so far.
+// Sends standard error to a file while alive; Text() restores it and returns what was written.
 class StderrCapture {
  public:
-  explicit StderrCapture(const std::string& file) : file_(file) {
+  explicit StderrCapture(std::string file) : file_(std::move(file)) {
     std::fflush(stderr);
     saved_ = ::dup(2);
-    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int fd = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ::dup2(fd, 2);
     ::close(fd);
   }
-  ~StderrCapture() { Restore(); }
-  StderrCapture(const StderrCapture&) = delete;
-  StderrCapture& operator=(const StderrCapture&) = delete;
+  ~StderrCapture() { Text(); }
 
   std::string Text() {
-    Restore();
+    if (saved_ >= 0) {
+      std::fflush(stderr);
+      ::dup2(saved_, 2);
+      ::close(saved_);
+      saved_ = -1;
+    }
     return ReadFileBytes(file_);
   }
 
  private:
-  void Restore() {
-    if (saved_ < 0) return;
-    std::fflush(stderr);
-    ::dup2(saved_, 2);
-    ::close(saved_);
-    saved_ = -1;
-  }
   std::string file_;
   int saved_ = -1;
 };

@@ -4,7 +4,6 @@
 
 #include <numeric>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "config/key_path.h"
@@ -18,17 +17,12 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class RecordingSink : public ExportMessageSink {
- public:
+struct RecordingSink : ExportMessageSink {
   void ShowExportMessage(const std::string& text, const std::string& caption) override {
-    shown.emplace_back(text, caption);
+    shown.push_back(text + "|" + caption);
   }
-  std::vector<std::pair<std::string, std::string>> shown;
+  std::vector<std::string> shown;
 };
-
-std::string Format(std::uint32_t type, const Bytes& data) {
-  return FormatValueData(type, data.data(), data.size());
-}
 
 Bytes Sequence(std::size_t count, std::uint8_t first) {
   Bytes bytes(count);
@@ -78,27 +72,21 @@ TEST(RegistryExport, FreshConfigurationMatchesTheExpectedFile) {
             testing::ReadFileBytes(std::string(QUILLET_CONFIG_TEST_DATA) + "/fresh_export.reg"));
 }
 
-TEST(RegistryExport, FormatsEveryType) {
-  EXPECT_EQ(Format(REG_SZ, Bytes{'a', 'b'}), "\"ab\"\r\n");  // no terminating zero
-  EXPECT_EQ(Format(REG_SZ, Bytes{}), "\"\"\r\n");
-  EXPECT_EQ(Format(REG_DWORD, Bytes{0xef, 0xbe, 0xad, 0xde}), "dword:deadbeef\r\n");
-  EXPECT_EQ(Format(REG_DWORD, Bytes{0x01}), "dword:00000001\r\n");
-  EXPECT_EQ(Format(REG_BINARY, Bytes{0x0a}), "hex:0a,\r\n");
-  EXPECT_EQ(Format(REG_MULTI_SZ, Bytes{'a', 0, 0}), "hex(7):61,00,00,\r\n");
-  EXPECT_EQ(Format(REG_QWORD, Bytes{1}), "hex(11):01,\r\n");
-  EXPECT_EQ(Format(REG_LINK, Bytes{}), "hex(6):\r\n");
-  // 43 bytes: 22 on the first line, 21 on the second, then a line holding only the break.
-  const std::string list = Format(REG_BINARY, Bytes(43, 0xff));
-  std::string expected = "hex:";
-  for (int i = 0; i < 43; ++i) {
-    expected += "ff,";
-    if (i == 21 || i == 42) expected += "\\\r\n";
-  }
-  expected += "\r\n";
-  EXPECT_EQ(list, expected);
+TEST(RegistryExport, FormatsTypesTheFileDoesNotHold) {
+  const struct {
+    std::uint32_t type;
+    Bytes data;
+    const char* line;
+  } cases[] = {{REG_SZ, {}, "\"\"\r\n"},
+               {REG_DWORD, {0x01}, "dword:00000001\r\n"},  // short data: zero-padded
+               {REG_MULTI_SZ, {'a', 0, 0}, "hex(7):61,00,00,\r\n"},
+               {REG_QWORD, {1}, "hex(11):01,\r\n"},
+               {REG_LINK, {}, "hex(6):\r\n"}};
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatValueData(c.type, c.data.data(), c.data.size()), c.line) << c.type;
 }
 
-TEST(RegistryExport, WholeHiveAndMissingKeys) {
+TEST(RegistryExport, WholeHiveAndKeysThatCannotBeRead) {
   testing::TempDir dir;
   RegistryStore store(":memory:");
   RegKey key;
@@ -106,19 +94,22 @@ TEST(RegistryExport, WholeHiveAndMissingKeys) {
   key.SetValue("v", REG_SZ, "1", 2);
   RecordingSink sink;
   const std::string file = dir.File("out.reg");
-
-  ASSERT_TRUE(ExportRegistry(store, "HKEY_CURRENT_USER", "", file, sink));
-  EXPECT_EQ(testing::ReadFileBytes(file),
-            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER]\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n"
-            "\r\n[HKEY_CURRENT_USER\\A\\B]\r\n\"v\" = \"1\"\r\n");
-
-  // A key that cannot be opened for enumeration gives the "Error" line.
-  ASSERT_TRUE(ExportRegistry(store, "HKEY_CURRENT_USER", "A\\Missing", file, sink));
-  EXPECT_EQ(testing::ReadFileBytes(file),
-            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A\\Missing]\r\n\r\nError\r\n");
-  ASSERT_TRUE(ExportRegistry(store, "HKEY_LOCAL_MACHINE", "A", file, sink));
-  EXPECT_EQ(testing::ReadFileBytes(file),
-            "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\r\nError\r\n");
+  const struct {
+    const char* root;
+    const char* key;
+    const char* file;
+  } cases[] = {
+      {"HKEY_CURRENT_USER", "",
+       "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER]\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n"
+       "\r\n[HKEY_CURRENT_USER\\A\\B]\r\n\"v\" = \"1\"\r\n"},
+      // A key that cannot be opened for enumeration gives the "Error" line.
+      {"HKEY_CURRENT_USER", "A\\Missing",
+       "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A\\Missing]\r\n\r\nError\r\n"},
+      {"HKEY_LOCAL_MACHINE", "A", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\r\nError\r\n"}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(ExportRegistry(store, c.root, c.key, file, sink));
+    EXPECT_EQ(testing::ReadFileBytes(file), c.file) << c.root << "\\" << c.key;
+  }
   EXPECT_TRUE(sink.shown.empty());
 }
 
@@ -126,11 +117,8 @@ TEST(RegistryExport, FileThatCannotBeCreatedShowsTheBox) {
   testing::TempDir dir;
   RegistryStore store(":memory:");
   RecordingSink sink;
-  const std::string file = dir.File("no/such/folder/out.reg");
-  EXPECT_FALSE(ExportConfigurationFile(store, file, sink));
-  ASSERT_EQ(sink.shown.size(), 1u);
-  EXPECT_EQ(sink.shown[0].first, "Error while creating the file");
-  EXPECT_EQ(sink.shown[0].second, "Registry export");
+  EXPECT_FALSE(ExportConfigurationFile(store, dir.File("no/such/folder/out.reg"), sink));
+  EXPECT_EQ(sink.shown, std::vector<std::string>{"Error while creating the file|Registry export"});
 }
 
 }  // namespace

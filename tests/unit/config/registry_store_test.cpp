@@ -1,5 +1,6 @@
-// The settings store within one process: keys and typed values with their exact bytes, names
-// without letter case, the enumeration order, groups as transactions, threads.
+// The settings store within one process: exact bytes, names without letter case, deleted keys,
+// groups as transactions, threads and the file's location. (The export file checks the
+// enumeration order.)
 
 #include <gtest/gtest.h>
 
@@ -15,123 +16,86 @@ namespace quillet::config {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using Names = std::vector<std::string>;
 
-std::vector<std::string> SubkeyNames(const RegKey& key) {
-  std::vector<std::string> names;
+Names SubkeyNames(const RegKey& key) {
+  Names names;
   std::string name;
   for (std::uint32_t i = 0; key.EnumKey(i, &name) == ERROR_SUCCESS; ++i) names.push_back(name);
   return names;
 }
 
-std::vector<std::string> ValueNames(const RegKey& key) {
-  std::vector<std::string> names;
+Names ValueNames(const RegKey& key) {
+  Names names;
   std::string name;
-  for (std::uint32_t i = 0; key.EnumValue(i, &name, nullptr, nullptr) == ERROR_SUCCESS; ++i) {
+  for (std::uint32_t i = 0; key.EnumValue(i, &name, nullptr, nullptr) == ERROR_SUCCESS; ++i)
     names.push_back(name);
-  }
   return names;
 }
 
 TEST(RegistryStore, KeepsTypesAndExactBytesAcrossReopening) {
   testing::TempDir dir;
   const std::string file = dir.File("nested/folders/registry.db");
-  const Bytes withZeros = {'a', 0, 'b', 0, 0, 0xff};
+  const struct {
+    const char* name;
+    std::uint32_t type;
+    Bytes data;
+  } values[] = {{"Binary", REG_BINARY, {'a', 0, 'b', 0, 0, 0xff}},
+                {"Empty", REG_NONE, {}},
+                {"", REG_SZ, {'d', 0}},
+                {"Odd", 0x1234, {1, 2}}};
   {
     RegistryStore store(file);
-    ASSERT_TRUE(store.IsPersistent());
     RegKey key;
     ASSERT_EQ(store.CreateKey("Software\\Test\\Deep", &key), ERROR_SUCCESS);
-    EXPECT_EQ(key.Path(), "Software\\Test\\Deep");
-    EXPECT_EQ(key.SetValue("Binary", REG_BINARY, withZeros), ERROR_SUCCESS);
-    EXPECT_EQ(key.SetValue("Empty", REG_NONE, Bytes{}), ERROR_SUCCESS);
-    EXPECT_EQ(key.SetValue("", REG_SZ, "default", 8), ERROR_SUCCESS);
-    EXPECT_EQ(key.SetValue("Odd", 0x1234, Bytes{1, 2}), ERROR_SUCCESS);
+    for (const auto& v : values) EXPECT_EQ(key.SetValue(v.name, v.type, v.data), ERROR_SUCCESS);
   }
   RegistryStore reopened(file);
   ASSERT_TRUE(reopened.IsPersistent());
   RegKey key;
   ASSERT_EQ(reopened.OpenKey("Software\\Test\\Deep", &key), ERROR_SUCCESS);
-  std::uint32_t type = 0;
-  Bytes data;
-  ASSERT_EQ(key.QueryValue("Binary", &type, &data), ERROR_SUCCESS);
-  EXPECT_EQ(type, REG_BINARY);
-  EXPECT_EQ(data, withZeros);
-  ASSERT_EQ(key.QueryValue("Empty", &type, &data), ERROR_SUCCESS);
-  EXPECT_EQ(type, REG_NONE);
-  EXPECT_TRUE(data.empty());
-  ASSERT_EQ(key.QueryValue("", &type, &data), ERROR_SUCCESS);
-  EXPECT_EQ(data, (Bytes{'d', 'e', 'f', 'a', 'u', 'l', 't', 0}));
-  ASSERT_EQ(key.QueryValue("Odd", &type, &data), ERROR_SUCCESS);
-  EXPECT_EQ(type, 0x1234u);
+  for (const auto& v : values) {
+    std::uint32_t type = 0;
+    Bytes data{9};
+    ASSERT_EQ(key.QueryValue(v.name, &type, &data), ERROR_SUCCESS) << v.name;
+    EXPECT_EQ(type, v.type) << v.name;
+    EXPECT_EQ(data, v.data) << v.name;
+  }
 }
 
 TEST(RegistryStore, NamesCompareWithoutLetterCaseAndKeepTheirFirstSpelling) {
   RegistryStore store(":memory:");
-  RegKey key;
+  RegKey key, again, software;
   ASSERT_EQ(store.CreateKey("Software\\MixedCase", &key), ERROR_SUCCESS);
-  ASSERT_EQ(key.SetValue("ValueName", REG_SZ, "1", 2), ERROR_SUCCESS);
-  ASSERT_EQ(key.SetValue("VALUENAME", REG_SZ, "2", 2), ERROR_SUCCESS);
+  key.SetValue("ValueName", REG_SZ, "1", 2);
+  key.SetValue("VALUENAME", REG_SZ, "2", 2);
 
-  RegKey again;
   ASSERT_EQ(store.OpenKey("SOFTWARE\\mixedcase", &again), ERROR_SUCCESS);
   Bytes data;
   ASSERT_EQ(again.QueryValue("valuename", nullptr, &data), ERROR_SUCCESS);
   EXPECT_EQ(data, (Bytes{'2', 0}));
-  EXPECT_EQ(ValueNames(again), std::vector<std::string>{"ValueName"});
-
-  RegKey software;
+  EXPECT_EQ(ValueNames(again), Names{"ValueName"});
   ASSERT_EQ(store.OpenKey("software", &software), ERROR_SUCCESS);
-  EXPECT_EQ(SubkeyNames(software), std::vector<std::string>{"MixedCase"});
+  EXPECT_EQ(SubkeyNames(software), Names{"MixedCase"});
   // Outer and doubled separators name the same key.
   ASSERT_EQ(store.OpenKey("\\Software\\\\MixedCase\\", &again), ERROR_SUCCESS);
   EXPECT_EQ(again.QueryValue("ValueName", nullptr, nullptr), ERROR_SUCCESS);
-}
-
-TEST(RegistryStore, EnumeratesInUpperCasedByteOrder) {
-  RegistryStore store(":memory:");
-  RegKey key;
-  ASSERT_EQ(store.CreateKey("Order", &key), ERROR_SUCCESS);
-  // Upper-cased: "_X" (0x5F) sorts after every letter, although '_' < 'a' in plain bytes.
-  for (const char* name : {"_x", "a", "B", "Zed", "c", "ab", "A1"}) {
-    RegKey sub;
-    ASSERT_EQ(key.CreateSubKey(name, &sub), ERROR_SUCCESS);
-    ASSERT_EQ(key.SetValue(name, REG_DWORD, "\0\0\0\0", 4), ERROR_SUCCESS);
-  }
-  const std::vector<std::string> expected = {"a", "A1", "ab", "B", "c", "Zed", "_x"};
-  EXPECT_EQ(SubkeyNames(key), expected);
-  EXPECT_EQ(ValueNames(key), expected);
 }
 
 TEST(RegistryStore, ReportsMissingItemsSizeLimitsAndClosedKeys) {
   RegistryStore store(":memory:");
   RegKey key;
   EXPECT_EQ(store.OpenKey("Nowhere", &key), ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(key.IsOpen());
   EXPECT_EQ(key.QueryValue("x", nullptr, nullptr), ERROR_INVALID_HANDLE);
-
   ASSERT_EQ(store.CreateKey("Limits", &key), ERROR_SUCCESS);
   EXPECT_EQ(key.QueryValue("missing", nullptr, nullptr), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(key.DeleteValue("missing"), ERROR_FILE_NOT_FOUND);
-  std::string name;
-  EXPECT_EQ(key.EnumKey(0, &name), ERROR_NO_MORE_ITEMS);
-  EXPECT_EQ(key.EnumValue(0, &name, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
-
   ASSERT_EQ(key.SetValue("Big", REG_SZ, Bytes(502, 'x')), ERROR_SUCCESS);
-  ASSERT_EQ(key.SetValue("Short", REG_SZ, Bytes(3, 'y')), ERROR_SUCCESS);
-  std::uint32_t type = 0;
   Bytes data = {1};
-  EXPECT_EQ(key.QueryValue("Big", &type, &data, 501), ERROR_MORE_DATA);
+  EXPECT_EQ(key.QueryValue("Big", nullptr, &data, 501), ERROR_MORE_DATA);
   EXPECT_TRUE(data.empty());
-  EXPECT_EQ(key.QueryValue("Big", &type, &data, 502), ERROR_SUCCESS);
-  EXPECT_EQ(data.size(), 502u);
-
   std::uint32_t maxName = 0, maxData = 0;
   ASSERT_EQ(key.QueryInfo(&maxName, &maxData), ERROR_SUCCESS);
-  EXPECT_EQ(maxName, 5u);
   EXPECT_EQ(maxData, 502u);
-
-  EXPECT_EQ(key.DeleteValue("BIG"), ERROR_SUCCESS);
-  EXPECT_EQ(key.QueryValue("Big", nullptr, nullptr), ERROR_FILE_NOT_FOUND);
   key.Close();
   EXPECT_EQ(key.SetValue("x", REG_SZ, Bytes{}), ERROR_INVALID_HANDLE);
 }
@@ -145,14 +109,10 @@ TEST(RegistryStore, DeletedTreeLeavesNoOrphansBehindOpenKeys) {
 
   EXPECT_EQ(store.DeleteKeyTree("tree\\PARENT"), ERROR_SUCCESS);
   EXPECT_EQ(store.OpenKey("Tree\\Parent\\Child", &child), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(store.DeleteKeyTree("Tree\\Parent"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(store.DeleteKeyTree(""), ERROR_ACCESS_DENIED);
-
   // The handle still held must not write into the void nor bring the key back.
-  RegKey again;
   EXPECT_EQ(parent.SetValue("late", REG_BINARY, Bytes{1}), ERROR_KEY_DELETED);
-  EXPECT_EQ(parent.CreateSubKey("Late", &again), ERROR_KEY_DELETED);
-  EXPECT_EQ(parent.EnumKey(0, nullptr), ERROR_KEY_DELETED);
+  EXPECT_EQ(parent.CreateSubKey("Late", &child), ERROR_KEY_DELETED);
   RegKey tree;
   ASSERT_EQ(store.OpenKey("Tree", &tree), ERROR_SUCCESS);
   EXPECT_TRUE(SubkeyNames(tree).empty());
@@ -160,29 +120,25 @@ TEST(RegistryStore, DeletedTreeLeavesNoOrphansBehindOpenKeys) {
 
 TEST(RegistryStore, WriteGroupIsOneTransactionAndNests) {
   testing::TempDir dir;
-  const std::string file = dir.File("registry.db");
-  RegistryStore writer(file);
-  RegistryStore reader(file);  // a second connection, as another process would have
-  RegKey key;
+  RegistryStore writer(dir.File("registry.db"));
+  RegistryStore reader(dir.File("registry.db"));  // a second connection, as another process's
+  RegKey key, seen;
   ASSERT_EQ(writer.CreateKey("Group", &key), ERROR_SUCCESS);
-  RegKey seen;
   ASSERT_EQ(reader.OpenKey("Group", &seen), ERROR_SUCCESS);
   {
     RegistryStore::WriteGroup outer(writer);
-    ASSERT_EQ(key.SetValue("a", REG_BINARY, Bytes{1}), ERROR_SUCCESS);
+    key.SetValue("a", REG_BINARY, Bytes{1});
     {
       RegistryStore::WriteGroup inner(writer);
-      ASSERT_EQ(key.SetValue("b", REG_BINARY, Bytes{2}), ERROR_SUCCESS);
+      key.SetValue("b", REG_BINARY, Bytes{2});
     }
     RegKey created;
     ASSERT_EQ(key.CreateSubKey("Sub", &created), ERROR_SUCCESS);
     // Nothing is visible outside until the outermost group ends.
-    EXPECT_EQ(seen.QueryValue("a", nullptr, nullptr), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(seen.QueryValue("b", nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(ValueNames(seen).empty());
   }
-  EXPECT_EQ(seen.QueryValue("a", nullptr, nullptr), ERROR_SUCCESS);
-  EXPECT_EQ(seen.QueryValue("b", nullptr, nullptr), ERROR_SUCCESS);
-  EXPECT_EQ(SubkeyNames(seen), std::vector<std::string>{"Sub"});
+  EXPECT_EQ(ValueNames(seen), (Names{"a", "b"}));
+  EXPECT_EQ(SubkeyNames(seen), Names{"Sub"});
 }
 
 TEST(RegistryStore, SeveralThreadsShareOneStore) {
@@ -203,11 +159,6 @@ TEST(RegistryStore, SeveralThreadsShareOneStore) {
       }
     });
   }
-  // Reads from this thread run between the groups.
-  for (int i = 0; i < 50; ++i) {
-    RegKey key;
-    if (store.OpenKey("Threads", &key) == ERROR_SUCCESS) SubkeyNames(key);
-  }
   for (auto& thread : threads) thread.join();
   for (int t = 0; t < kThreads; ++t) {
     RegKey key;
@@ -217,27 +168,17 @@ TEST(RegistryStore, SeveralThreadsShareOneStore) {
 }
 
 TEST(RegistryStore, DefaultPathFollowsTheEnvironment) {
-  const char* saved = std::getenv("QUILLET_REGISTRY");
-  const std::string savedRegistry = saved != nullptr ? saved : "";
-  const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
-  const std::string savedXdgValue = savedXdg != nullptr ? savedXdg : "";
-
+  const char* registry = std::getenv("QUILLET_REGISTRY");
+  const std::string saved = registry != nullptr ? registry : "";
   ::setenv("QUILLET_REGISTRY", "/tmp/named.db", 1);
   EXPECT_EQ(RegistryStore::DefaultPath(), "/tmp/named.db");
   ::unsetenv("QUILLET_REGISTRY");
-  ::setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
-  EXPECT_EQ(RegistryStore::DefaultPath(), "/tmp/xdg/quillet/registry.db");
-  ::setenv("XDG_CONFIG_HOME", "relative", 1);  // not absolute: ignored
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-    EXPECT_EQ(RegistryStore::DefaultPath(), std::string(home) + "/.config/quillet/registry.db");
-  }
-
-  if (saved != nullptr) ::setenv("QUILLET_REGISTRY", savedRegistry.c_str(), 1);
-  if (savedXdg != nullptr) {
-    ::setenv("XDG_CONFIG_HOME", savedXdgValue.c_str(), 1);
-  } else {
+  if (std::getenv("XDG_CONFIG_HOME") == nullptr) {
+    ::setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
+    EXPECT_EQ(RegistryStore::DefaultPath(), "/tmp/xdg/quillet/registry.db");
     ::unsetenv("XDG_CONFIG_HOME");
   }
+  if (registry != nullptr) ::setenv("QUILLET_REGISTRY", saved.c_str(), 1);
 }
 
 TEST(RegistryStore, FileThatCannotBeOpenedFallsBackToMemory) {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,30 +35,8 @@ int WaitForExit(pid_t pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// Writes `groups` groups of `values` values into its own key and into a key both share.
-[[noreturn]] void WriterChild(const std::string& file, int gate, int child, int groups,
-                              int values) {
-  char byte = 0;
-  if (::read(gate, &byte, 1) < 0) ::_exit(10);  // returns 0 once the parent closes the pipe
-  RegistryStore store(file);
-  if (!store.IsPersistent()) ::_exit(2);
-  for (int g = 0; g < groups; ++g) {
-    RegistryStore::WriteGroup group(store);
-    RegKey own, shared;
-    if (store.CreateKey("Proc" + std::to_string(child), &own) != ERROR_SUCCESS ||
-        store.CreateKey("Shared", &shared) != ERROR_SUCCESS) {
-      ::_exit(3);
-    }
-    for (int v = 0; v < values; ++v) {
-      const std::string text =
-          std::to_string(child) + "-" + std::to_string(g) + "-" + std::to_string(v);
-      if (own.SetValue(text, REG_SZ, text.c_str(), text.size() + 1) != ERROR_SUCCESS ||
-          shared.SetValue(text, REG_SZ, text.c_str(), text.size() + 1) != ERROR_SUCCESS) {
-        ::_exit(4);
-      }
-    }
-  }
-  ::_exit(0);
+std::string Label(int child, int group, int value) {
+  return std::to_string(child) + "-" + std::to_string(group) + "-" + std::to_string(value);
 }
 
 TEST(RegistryStoreProcesses, TwoProcessesWritingAtOnceLoseNothing) {
@@ -70,10 +49,27 @@ TEST(RegistryStoreProcesses, TwoProcessesWritingAtOnceLoseNothing) {
   for (int child = 0; child < 2; ++child) {
     children[child] = ::fork();
     ASSERT_GE(children[child], 0);
-    if (children[child] == 0) {
-      ::close(gate[1]);
-      WriterChild(file, gate[0], child, kGroups, kValues);
+    if (children[child] != 0) continue;
+    // The child writes groups into its own key and into a key both share.
+    ::close(gate[1]);
+    char byte = 0;
+    if (::read(gate[0], &byte, 1) < 0) ::_exit(10);  // returns once the parent closes the pipe
+    RegistryStore store(file);
+    if (!store.IsPersistent()) ::_exit(2);
+    for (int g = 0; g < kGroups; ++g) {
+      RegistryStore::WriteGroup group(store);
+      RegKey own, shared;
+      if (store.CreateKey("Proc" + std::to_string(child), &own) != ERROR_SUCCESS ||
+          store.CreateKey("Shared", &shared) != ERROR_SUCCESS)
+        ::_exit(3);
+      for (int v = 0; v < kValues; ++v) {
+        const std::string text = Label(child, g, v);
+        if (own.SetValue(text, REG_SZ, text.c_str(), text.size() + 1) != ERROR_SUCCESS ||
+            shared.SetValue(text, REG_SZ, text.c_str(), text.size() + 1) != ERROR_SUCCESS)
+          ::_exit(4);
+      }
     }
+    ::_exit(0);
   }
   ::close(gate[0]);
   ::close(gate[1]);  // both children start now
@@ -81,19 +77,15 @@ TEST(RegistryStoreProcesses, TwoProcessesWritingAtOnceLoseNothing) {
 
   RegistryStore store(file);
   ASSERT_TRUE(store.IsPersistent());
-  RegKey shared;
+  RegKey shared, own;
   ASSERT_EQ(store.OpenKey("Shared", &shared), ERROR_SUCCESS);
   for (int child = 0; child < 2; ++child) {
-    RegKey own;
     ASSERT_EQ(store.OpenKey("Proc" + std::to_string(child), &own), ERROR_SUCCESS);
     int found = 0;
-    for (int g = 0; g < kGroups; ++g) {
-      for (int v = 0; v < kValues; ++v) {
-        const std::string text =
-            std::to_string(child) + "-" + std::to_string(g) + "-" + std::to_string(v);
-        found += ValueText(own, text) == text && ValueText(shared, text) == text;
-      }
-    }
+    for (int g = 0; g < kGroups; ++g)
+      for (int v = 0; v < kValues; ++v)
+        found += ValueText(own, Label(child, g, v)) == Label(child, g, v) &&
+                 ValueText(shared, Label(child, g, v)) == Label(child, g, v);
     EXPECT_EQ(found, kGroups * kValues) << "child " << child;
   }
 }
@@ -159,9 +151,67 @@ TEST(RegistryStoreProcesses, WriterKilledMidGroupLeavesWholeGroups) {
   }
 }
 
-// Opens `file` as the store and checks the fallback: one line on standard error naming the
-// file, the defaults in effect, writes kept in memory, and the file's bytes unchanged.
-void ExpectFallbackLeavesFileAlone(const testing::TempDir& dir, const std::string& file) {
+// Damaged stores, each made by a function that may keep a handle open until the check ends.
+struct DamageCase {
+  const char* name;
+  std::shared_ptr<void> (*make)(const std::string& file);
+};
+
+std::string Noise(std::size_t count, int step) {
+  std::string bytes;
+  for (std::size_t i = 0; i < count; ++i) bytes += static_cast<char>((i * step + 13) % 251);
+  return bytes;
+}
+
+const DamageCase kDamageCases[] = {
+    {"GarbageBytes",
+     [](const std::string& file) -> std::shared_ptr<void> {
+       testing::WriteFileBytes(file, Noise(5000, 7919));
+       return nullptr;
+     }},
+    {"SqliteHeaderFollowedByGarbage",
+     [](const std::string& file) -> std::shared_ptr<void> {
+       testing::WriteFileBytes(file, std::string("SQLite format 3\0", 16) + Noise(8192, 31));
+       return nullptr;
+     }},
+    // The other program keeps its database open in WAL mode with rows not yet checkpointed, so
+    // a careless close on our side would fold them into the file.
+    {"AnotherProgramsDatabase",
+     [](const std::string& file) -> std::shared_ptr<void> {
+       sqlite3* other = nullptr;
+       sqlite3_open(file.c_str(), &other);
+       sqlite3_exec(other,
+                    "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+                    "CREATE TABLE people(name TEXT); INSERT INTO people VALUES('ada');",
+                    nullptr, nullptr, nullptr);
+       return std::shared_ptr<void>(other,
+                                    [](void* db) { sqlite3_close(static_cast<sqlite3*>(db)); });
+     }},
+    {"TruncatedStore",
+     [](const std::string& file) -> std::shared_ptr<void> {
+       {
+         RegistryStore store(file);
+         RegistryStore::WriteGroup group(store);
+         RegKey key;
+         store.CreateKey("Filler", &key);
+         for (int i = 0; i < 400; ++i)
+           key.SetValue("value" + std::to_string(i), REG_BINARY, Bytes(200, std::uint8_t(i)));
+       }
+       std::string bytes = testing::ReadFileBytes(file);
+       bytes.resize(bytes.size() / 2);  // well into the pages of the values
+       testing::WriteFileBytes(file, bytes);
+       return nullptr;
+     }},
+};
+
+class RegistryStoreDamage : public ::testing::TestWithParam<DamageCase> {};
+
+// The fallback: one line on standard error naming the file, the defaults in effect, writes
+// kept in memory, and the file's bytes unchanged.
+TEST_P(RegistryStoreDamage, FileIsLeftAloneAndTheDefaultsApply) {
+  testing::TempDir dir;
+  const std::string file = dir.File("registry.db");
+  const std::shared_ptr<void> keep = GetParam().make(file);
   const std::string before = testing::ReadFileBytes(file);
   ASSERT_FALSE(before.empty());
   std::string message;
@@ -186,58 +236,8 @@ void ExpectFallbackLeavesFileAlone(const testing::TempDir& dir, const std::strin
   EXPECT_EQ(testing::ReadFileBytes(file), before);
 }
 
-TEST(RegistryStoreDamage, GarbageBytesAreLeftAlone) {
-  testing::TempDir dir;
-  const std::string file = dir.File("registry.db");
-  std::string garbage;
-  for (int i = 0; i < 5000; ++i) garbage += static_cast<char>((i * 7919 + 13) % 251);
-  testing::WriteFileBytes(file, garbage);
-  ExpectFallbackLeavesFileAlone(dir, file);
-}
-
-TEST(RegistryStoreDamage, SqliteHeaderFollowedByGarbageIsLeftAlone) {
-  testing::TempDir dir;
-  const std::string file = dir.File("registry.db");
-  std::string bytes("SQLite format 3\0", 16);
-  for (int i = 0; i < 8192; ++i) bytes += static_cast<char>((i * 31 + 5) % 256);
-  testing::WriteFileBytes(file, bytes);
-  ExpectFallbackLeavesFileAlone(dir, file);
-}
-
-TEST(RegistryStoreDamage, AnotherProgramsDatabaseIsLeftAlone) {
-  testing::TempDir dir;
-  const std::string file = dir.File("registry.db");
-  // The other program keeps its database open in WAL mode with rows not yet checkpointed, so
-  // a careless close on our side would fold them into the file.
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other,
-                         "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
-                         "CREATE TABLE people(name TEXT); INSERT INTO people VALUES('ada');",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  ExpectFallbackLeavesFileAlone(dir, file);
-  sqlite3_close(other);
-}
-
-TEST(RegistryStoreDamage, TruncatedStoreIsLeftAlone) {
-  testing::TempDir dir;
-  const std::string file = dir.File("registry.db");
-  {
-    RegistryStore store(file);
-    RegistryStore::WriteGroup group(store);
-    RegKey key;
-    ASSERT_EQ(store.CreateKey("Filler", &key), ERROR_SUCCESS);
-    for (int i = 0; i < 400; ++i) {
-      key.SetValue("value" + std::to_string(i), REG_BINARY, Bytes(200, static_cast<uint8_t>(i)));
-    }
-  }
-  std::string bytes = testing::ReadFileBytes(file);
-  ASSERT_GT(bytes.size(), 8 * 4096u);
-  bytes.resize(bytes.size() / 2);
-  testing::WriteFileBytes(file, bytes);
-  ExpectFallbackLeavesFileAlone(dir, file);
-}
+INSTANTIATE_TEST_SUITE_P(Files, RegistryStoreDamage, ::testing::ValuesIn(kDamageCases),
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 }  // namespace
 }  // namespace quillet::config

@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-#include <filesystem>
-
 #include "config/registry_values.h"
 #include "elements/element_set.h"
 #include "unit/elements/recording_services.h"
@@ -15,55 +12,35 @@ namespace {
 
 class ListSettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    path_ = std::filesystem::temp_directory_path() /
-            ("quillet-list-settings-" + std::to_string(::getpid()) + ".db");
-    std::filesystem::remove(path_);
-    store_ = std::make_unique<config::RegistryStore>(path_.string());
-  }
-  void TearDown() override {
-    store_.reset();
-    std::filesystem::remove(path_);
-  }
   std::vector<std::uint8_t> Stored(int slot, const char* name) {
     config::RegKey key;
-    if (store_->OpenKey(ListSettingsKeyPath(slot), &key) != config::ERROR_SUCCESS) return {};
-    std::uint32_t type = 0;
     std::vector<std::uint8_t> data;
-    if (key.QueryValue(name, &type, &data) != config::ERROR_SUCCESS) return {};
-    EXPECT_EQ(type, config::REG_SZ);
+    if (store_.OpenKey(ListSettingsKeyPath(slot), &key) == config::ERROR_SUCCESS)
+      key.QueryValue(name, nullptr, &data);
     return data;
   }
 
-  std::filesystem::path path_;
-  std::unique_ptr<config::RegistryStore> store_;
+  config::RegistryStore store_{":memory:"};
   RecordingServices services_;
 };
 
 TEST_F(ListSettingsTest, FreshStoreLoadsNothingAndSavingWritesTheFourFolders) {
   {
-    xElementSet set(services_, nullptr, nullptr, store_.get());
-    for (int slot = 1; slot <= 6; ++slot) {
-      EXPECT_EQ(set.Element(slot)->ListViewStyle(), 0u);
-      EXPECT_EQ(set.Element(slot)->ExtendedListStyle(), 0u);
-    }
+    xElementSet set(services_, nullptr, nullptr, &store_);
+    EXPECT_EQ(set.Element(kSlotTables)->ListViewStyle(), 0u);
     set.Element(kSlotTables)->SetListViewStyle(1);
     set.Element(kSlotTables)->SetExtendedListStyle(32);
   }  // saved here
-  for (int slot = 1; slot <= 4; ++slot) {
-    std::vector<std::uint8_t> view = Stored(slot, "ListViewStyles");
-    ASSERT_EQ(view.size(), 125u) << "slot " << slot;
-    EXPECT_EQ(view[0], slot == kSlotTables ? '1' : '0');
-    EXPECT_EQ(view[1], 0);
+  for (int slot = kSlotDatabase; slot <= kSlotViews; ++slot) {
+    EXPECT_EQ(Stored(slot, "ListViewStyles"), config::EncodeOptionNumber(slot == kSlotTables))
+        << "slot " << slot;
   }
-  std::vector<std::uint8_t> extended = Stored(kSlotTables, "m_dwListViewStylesEx");
-  ASSERT_EQ(extended.size(), 125u);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(extended.data())), "32");
+  EXPECT_EQ(Stored(kSlotTables, "m_dwListViewStylesEx"), config::EncodeOptionNumber(32));
   // The table and view elements keep nothing.
   EXPECT_TRUE(Stored(kSlotTable, "ListViewStyles").empty());
   EXPECT_TRUE(Stored(kSlotView, "ListViewStyles").empty());
 
-  xElementSet again(services_, nullptr, nullptr, store_.get());
+  xElementSet again(services_, nullptr, nullptr, &store_);
   EXPECT_EQ(again.Element(kSlotTables)->ListViewStyle(), 1u);
   EXPECT_EQ(again.Element(kSlotTables)->ExtendedListStyle(), 32u);
   EXPECT_EQ(again.Element(kSlotViews)->ListViewStyle(), 0u);
@@ -71,11 +48,10 @@ TEST_F(ListSettingsTest, FreshStoreLoadsNothingAndSavingWritesTheFourFolders) {
 
 TEST_F(ListSettingsTest, UnreadableValueKeepsTheField) {
   config::RegKey key;
-  ASSERT_EQ(store_->CreateKey(ListSettingsKeyPath(kSlotViews), &key), config::ERROR_SUCCESS);
-  std::vector<std::uint8_t> tooLong(600, '7');
-  key.SetValue("ListViewStyles", config::REG_SZ, tooLong);
+  ASSERT_EQ(store_.CreateKey(ListSettingsKeyPath(kSlotViews), &key), config::ERROR_SUCCESS);
+  key.SetValue("ListViewStyles", config::REG_SZ, std::vector<std::uint8_t>(600, '7'));
   key.SetValue("m_dwListViewStylesEx", config::REG_SZ, std::string("3 and more").data(), 10);
-  xElementSet set(services_, nullptr, nullptr, store_.get());
+  xElementSet set(services_, nullptr, nullptr, &store_);
   EXPECT_EQ(set.Element(kSlotViews)->ListViewStyle(), 0u);
   EXPECT_EQ(set.Element(kSlotViews)->ExtendedListStyle(), 3u);
 }

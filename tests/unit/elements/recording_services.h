@@ -50,25 +50,17 @@ class RecordingServices : public FrameServices {
     });
   }
   void DeleteDataColumns() override {
-    Record([&] {
-      columns.clear();
-      ++columnResets;
-    });
+    Record([&] { columns.clear(); });
   }
   void ReportError(const std::string& text) override {
     Record([&] { errors.push_back(text); });
   }
-  void ReportInformation(const std::string& text) override {
-    Record([&] { information.push_back(text); });
-  }
+  void ReportInformation(const std::string&) override {}
   void SetDataListItemCount(int count) override {
     Record([&] { itemCount = count; });
   }
-  void SetDataListStyle(std::uint32_t view, std::uint32_t extended) override {
-    Record([&] {
-      viewStyle = view;
-      extendedStyle = extended;
-    });
+  void SetDataListStyle(std::uint32_t view, std::uint32_t) override {
+    Record([&] { viewStyle = view; });
   }
   void SetStatusPaneText(unsigned pane, const std::string& text) override {
     Record([&] { panes[pane] = text; });
@@ -82,9 +74,7 @@ class RecordingServices : public FrameServices {
   void ShowMessage(const std::string& caption, const std::string& text, MessageIcon) override {
     Record([&] { messages.push_back(caption + "|" + text); });
   }
-  void RedrawDataList() override {
-    Record([&] { ++redraws; });
-  }
+  void RedrawDataList() override {}
 
   // Waits until `done` holds (checked after every recorded call). The limit only keeps a
   // broken build from hanging the test run; it is not what the test measures.
@@ -102,18 +92,14 @@ class RecordingServices : public FrameServices {
 
   int progressBars = 0;
   int hiddenBars = 0;
-  int columnResets = 0;
-  int redraws = 0;
   std::vector<Step> steps;
   std::vector<Column> columns;
   std::vector<std::string> errors;
-  std::vector<std::string> information;
   std::vector<std::string> messages;
   std::map<unsigned, std::string> panes;
   std::string sqlText;
   int itemCount = -1;
   std::uint32_t viewStyle = 99;
-  std::uint32_t extendedStyle = 99;
   bool quickViewEnabled = true;
 
  private:

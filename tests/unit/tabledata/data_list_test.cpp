@@ -59,7 +59,7 @@ TEST_F(DataListTest, DownAndUpTurnPagesOf250Rows) {
   EXPECT_EQ(Status(), "Row 102 , Ln. 1           ");
 }
 
-TEST_F(DataListTest, ShortTableHasNoPages) {
+TEST_F(DataListTest, ShortTableHasNoPagesAndKeysStayInRange) {
   Show("rows60");
   list().SetCursor(59, 0);
   Press(Key::Down);
@@ -70,10 +70,7 @@ TEST_F(DataListTest, ShortTableHasNoPages) {
   Press(Key::Up);
   EXPECT_EQ(list().CurrentRow(), 0);
   EXPECT_EQ(Status(), "Row 1 , Ln. 0           ");
-}
 
-TEST_F(DataListTest, PageKeysAndColumnsStayInRange) {
-  Show("rows60");
   list().SetCursor(5, 0);
   Press(Key::PageUp);
   EXPECT_EQ(list().CurrentRow(), 0);
@@ -82,10 +79,12 @@ TEST_F(DataListTest, PageKeysAndColumnsStayInRange) {
   EXPECT_EQ(list().CurrentRow(), 59);
   Press(Key::Left);
   EXPECT_EQ(list().CurrentColumn(), 0);
-  Press(Key::Right);
-  Press(Key::Right);
-  Press(Key::Right);
+  for (int i = 0; i < 3; ++i) Press(Key::Right);
   EXPECT_EQ(list().CurrentColumn(), 2);  // three columns: marker, id, label
+
+  // No texts while a job runs.
+  EXPECT_EQ(list().DisplayText(0, 2, true), "row 1");
+  EXPECT_EQ(list().DisplayText(0, 2, false), "");
 }
 
 TEST_F(DataListTest, LongValuesOpenTheMenuFromTheCursorCellOnly) {
@@ -106,12 +105,6 @@ TEST_F(DataListTest, LongValuesOpenTheMenuFromTheCursorCellOnly) {
   list().OnButtonDown(true, false, 1, 5, true);
   EXPECT_EQ(list().CurrentRow(), 1);
   EXPECT_EQ(list().CurrentColumn(), 0);
-}
-
-TEST_F(DataListTest, NoTextsWhileAJobRuns) {
-  Show("rows60");
-  EXPECT_EQ(list().DisplayText(0, 2, true), "row 1");
-  EXPECT_EQ(list().DisplayText(0, 2, false), "");
 }
 
 }  // namespace

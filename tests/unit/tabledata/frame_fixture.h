@@ -41,6 +41,13 @@ struct FrameFixture {
     worker.Start();
     worker.Join();
   }
+  // Runs a query of the user's on the table element.
+  void RunQuery(const std::string& query) {
+    auto request = std::make_unique<ShowData>();
+    request->query = query;
+    request->reload = true;
+    RunJob(kSlotTable, std::move(request));
+  }
   void ShowTable(const std::string& name) {
     elements.TableElement(kSlotTable)->SetName(name);
     RunJob(kSlotTable);
