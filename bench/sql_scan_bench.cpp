@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "sql_script.h"
 #include "sqlwindow/sql_highlighter.h"
 #include "sqlwindow/sql_text_positions.h"
 
@@ -23,32 +24,6 @@ using quillet::sqlwindow::SqlHighlighter;
 
 constexpr std::size_t kScriptBytes = 100 * 1024;
 constexpr int kRuns = 51;
-
-// A script of the kind people keep in the SQL window: queries with comments, quoted names and
-// strings, upper- and lower-case words, a few non-ASCII letters. Line ends are '\n' as the
-// editor's document gives them.
-std::string MakeScript() {
-  const std::vector<std::string> pieces = {
-      "-- customers who ordered this year\n",
-      "select c.id, c.name, c.city from customers c where c.active = 1 order by c.name;\n",
-      "/* totals per month,\n   kept for the monthly report */\n",
-      "SELECT o.id, o.total FROM orders o WHERE o.note like '%r\xC3\xA9sum\xC3\xA9%';\n",
-      "select count(*) from \"order lines\" where price > 10 and qty < 5;\n",
-      "select * from products where name like 'it\\'s%' // an escaped quote\n",
-      "select p.name, sum(l.qty) as sold from products p join lines l on l.product = p.id\n",
-      "  group by p.name having sum(l.qty) > 100 order by sold desc;\n",
-      "update stock set qty = qty - 1 where id = 42;\n",
-      "select id,name,created from audit_log where message like 'login%' and user_id in (1,2,3);\n",
-  };
-  std::string script;
-  std::uint32_t seed = 12345;
-  while (script.size() < kScriptBytes) {
-    seed = seed * 1103515245u + 12345u;
-    script += pieces[(seed >> 16) % pieces.size()];
-  }
-  script.resize(kScriptBytes);
-  return script;
-}
 
 double MedianMs(const std::function<void()>& work) {
   std::vector<double> times;
@@ -66,7 +41,7 @@ double MedianMs(const std::function<void()>& work) {
 }  // namespace
 
 int main() {
-  const std::string document = MakeScript();
+  const std::string document = quillet::bench::MakeSqlScript(kScriptBytes);
   const std::string scan_text = NormaliseLineEnds(document).text;
   const SqlHighlighter highlighter;
 

@@ -4,7 +4,6 @@
 #include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QToolBar>
 
 #include "config/key_path.h"
@@ -18,6 +17,7 @@
 #include "shell/ui/frame_manager.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/status_bar.h"
+#include "sqlwindow/ui/sql_pane.h"
 #include "tabledata/ui/data_list_view.h"
 
 namespace quillet::ui {
@@ -235,11 +235,16 @@ void MainWindow::SetListStyle(std::uint32_t style) {
 
 void MainWindow::ExecuteSql() {
   if (!IsConnected()) return;
+  // The job shows the same element again with the window's text as its query. A folder takes
+  // no query: there the command is off, and a call that gets here anyway does nothing.
+  const int slot = elements_->ListSlot();
+  xElement* element = elements_->Element(slot);
+  if (element == nullptr || element->GetSqlTarget() == nullptr) return;
   auto request = std::make_unique<ShowData>();
-  request->query = sqlEditor_->toPlainText().toStdString();
   request->redrawColumns = true;
   request->reload = true;
-  StartJob(elements_->ListSlot(), std::move(request));
+  request->query = sqlPane_->GetQueryText();
+  StartJob(slot, std::move(request));
 }
 
 void MainWindow::SaveConfigurationCommand() {
@@ -324,6 +329,7 @@ void MainWindow::UpdateUi() {
   if (!connected) {
     for (unsigned id : styles) SetEnabled(id, false);
     SetEnabled(cmd::kSqlWindow, false);
+    SetChecked(cmd::kSqlWindow, false);
     SetEnabled(cmd::kExecuteSql, false);
     return;
   }

@@ -2,7 +2,6 @@
 // the dialogs the connection asks for, and the navigation points restored.
 #include <QApplication>
 #include <QDockWidget>
-#include <QPlainTextEdit>
 
 #include <cerrno>
 
@@ -17,6 +16,7 @@
 #include "shell/ui/dialog_hooks.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/status_bar.h"
+#include "sqlwindow/ui/sql_pane.h"
 #include "tabledata/ui/data_list_view.h"
 
 namespace quillet::ui {
@@ -181,7 +181,7 @@ int MainWindow::OnClosedHook() {
   session_.reset();
   tree_->DeleteAllItems();
   dataList_->DeleteColumns();
-  sqlEditor_->clear();
+  sqlPane_->ClearQueryText();
   status_->SetPaneText(FrameStatusBar::kElementStatusPane, QString());
   status_->SetPaneText(FrameStatusBar::kObjectCountPane, QString());
   return 0;

@@ -2,7 +2,6 @@
 // them from its own thread: those calls are queued to the window's thread, in order, and never
 // wait for it. Calls made on the window's thread act at once.
 #include <QDockWidget>
-#include <QPlainTextEdit>
 #include <QThread>
 
 #include "report/report_log.h"
@@ -12,6 +11,7 @@
 #include "shell/ui/main_window.h"
 #include "shell/ui/quick_view_bar.h"
 #include "shell/ui/status_bar.h"
+#include "sqlwindow/ui/sql_pane.h"
 #include "tabledata/ui/data_list_view.h"
 
 namespace quillet::ui {
@@ -133,7 +133,11 @@ void MainWindow::EnableQuickViewBar(bool enable) {
 }
 
 void MainWindow::SetSqlText(const std::string& text) {
-  OnGuiThread([this, text] { sqlEditor_->setPlainText(QString::fromStdString(text)); });
+  // The last query of the element shown replaces the text.
+  OnGuiThread([this, text] {
+    sqlPane_->ClearQueryText();
+    if (!text.empty()) sqlPane_->AppendQueryText(text);
+  });
 }
 
 void MainWindow::ShowMessage(const std::string& caption, const std::string& text,

@@ -18,6 +18,7 @@
 #include "shell/ui/frame_manager.h"
 #include "shell/ui/quick_view_bar.h"
 #include "shell/ui/status_bar.h"
+#include "sqlwindow/ui/sql_pane.h"
 #include "tabledata/ui/data_list_view.h"
 
 namespace quillet::ui {
@@ -129,12 +130,8 @@ void MainWindow::CreatePanes() {
   report_ = new ReportPane(this);
   reportDock_ = makeDock(kStringReportTitle, "report", report_);
 
-  sqlEditor_ = new QPlainTextEdit(this);
-  sqlEditor_->setPlaceholderText(QStringLiteral("select * from ..."));
-  QFont mono(QStringLiteral("monospace"));
-  mono.setStyleHint(QFont::Monospace);
-  sqlEditor_->setFont(mono);
-  sqlDock_ = makeDock(kStringSqlTitle, "sqledt", sqlEditor_);
+  sqlPane_ = new SqlPane(this);
+  sqlDock_ = makeDock(kStringSqlTitle, "sqledt", sqlPane_);
 
   // The built-in arrangement: quick view and tree on the left, the report below the list, the
   // SQL pane above it once it is wanted.
@@ -188,6 +185,10 @@ void MainWindow::SetTitle(bool connected) {
   setWindowTitle(QString::fromStdString(title));
 }
 
+QPlainTextEdit* MainWindow::SqlEditor() const {
+  return sqlPane_->Editor();
+}
+
 bool MainWindow::IsConnected() const {
   return connection_->IsOpen();
 }
@@ -197,8 +198,12 @@ bool MainWindow::IsIdle() const {
 }
 
 void MainWindow::StartJob(int code, std::unique_ptr<ShowData> request) {
+  // A job that has been started but not yet begun would take this code and request as its own
+  // and then be stopped with them, so the new job would find nothing to do. Stop it first. A
+  // request it left untaken is not this job's: every job gets its own, or none.
+  worker_->Stop();
   worker_->SetJobCode(code);
-  if (request) worker_->SetPendingRequest(std::move(request));
+  worker_->SetPendingRequest(std::move(request));
   jobStarting_ = true;
   jobSlot_.store(code < 0 ? -code : code);
   try {

@@ -43,6 +43,7 @@ class FrameStatusBar;
 class MainWindow;
 class QuickViewBar;
 class ReportPane;
+class SqlPane;
 
 // The connection of one window, with the window's hooks.
 class FrameConnection : public db::xConnection {
@@ -126,7 +127,8 @@ class MainWindow : public QMainWindow,
   ReportPane* Report() const { return report_; }
   DatabaseTree* Tree() const { return tree_; }
   QuickViewBar* QuickView() const { return quickView_; }
-  QPlainTextEdit* SqlEditor() const { return sqlEditor_; }
+  SqlPane* Sql() const { return sqlPane_; }
+  QPlainTextEdit* SqlEditor() const;
   QDockWidget* ReportDock() const { return reportDock_; }
   QDockWidget* TreeDock() const { return treeDock_; }
   QDockWidget* QuickViewDock() const { return quickViewDock_; }
@@ -248,7 +250,7 @@ class MainWindow : public QMainWindow,
   QuickViewBar* quickView_ = nullptr;
   DatabaseTree* tree_ = nullptr;
   ReportPane* report_ = nullptr;
-  QPlainTextEdit* sqlEditor_ = nullptr;
+  SqlPane* sqlPane_ = nullptr;
   QDockWidget* quickViewDock_ = nullptr;
   QDockWidget* treeDock_ = nullptr;
   QDockWidget* reportDock_ = nullptr;

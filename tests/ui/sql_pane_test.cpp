@@ -1,0 +1,236 @@
+// The SQL pane's editor on its own: the colours a user sees while typing, the text Execute takes
+// from it, the text a job puts back, and undo stepping over the user's edits only.
+
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+
+#include "sqlwindow/sql_highlighter.h"
+#include "sqlwindow/ui/sql_pane.h"
+
+using namespace quillet;
+using quillet::ui::SqlPane;
+
+namespace {
+
+// The colour drawn at a document position: the last extra format of its paragraph that covers
+// it (later formats win), or none.
+QColor ColourAt(const QTextDocument* document, int position) {
+  const QTextBlock block = document->findBlock(position);
+  const int offset = position - block.position();
+  QColor colour;
+  for (const QTextLayout::FormatRange& range : block.layout()->formats())
+    if (offset >= range.start && offset < range.start + range.length &&
+        range.format.hasProperty(QTextFormat::ForegroundBrush))
+      colour = range.format.foreground().color();
+  return colour;
+}
+
+// One letter per document position: k keyword, s string, c comment, . plain black, ? invalid.
+QString ColourMarks(const QTextDocument* document) {
+  const QString text = document->toPlainText();
+  QString marks;
+  for (int i = 0; i < text.size(); ++i) {
+    const QColor c = ColourAt(document, i);
+    if (c == QColor(0, 0, 255))
+      marks += QLatin1Char('k');
+    else if (c == QColor(55, 0, 200))
+      marks += QLatin1Char('s');
+    else if (c == QColor(0, 170, 0))
+      marks += QLatin1Char('c');
+    else if (c == QColor(Qt::black))
+      marks += QLatin1Char('.');
+    else
+      marks += QLatin1Char('?');
+  }
+  return marks;
+}
+
+}  // namespace
+
+class SqlPaneTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void coloursAsTyped_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("marks");
+    QTest::newRow("keywords, string, plain names")
+        << QStringLiteral("select * from t where a like 'x%'")
+        << QStringLiteral("kkkkkk...kkkk...kkkkk...kkkk.ssss");
+    QTest::newRow("upper and mixed case stay black")
+        << QStringLiteral("SELECT Select") << QStringLiteral(".............");
+    QTest::newRow("a comma does not end a word")
+        << QStringLiteral("select,from") << QStringLiteral("...........");
+    QTest::newRow("a longer word and a parenthesis")
+        << QStringLiteral("selected select(") << QStringLiteral(".........kkkkkk.");
+    QTest::newRow("keyword last in the text")
+        << QStringLiteral("from t where") << QStringLiteral("kkkk...kkkkk");
+    QTest::newRow("hyphens start no comment")
+        << QStringLiteral("-- no comment select") << QStringLiteral("......kkkkkkk.kkkkkk");
+    QTest::newRow("line comment ends with its line")
+        << QStringLiteral("select 1 // from\nfrom t") << QStringLiteral("kkkkkk...ccccccc.kkkk..");
+    QTest::newRow("block comment over lines")
+        << QStringLiteral("/* a\nselect */ from") << QStringLiteral("cccc.ccccccccc.kkkk");
+    QTest::newRow("unclosed block comment runs to the end")
+        << QStringLiteral("from /* open\nselect") << QStringLiteral("kkkk.ccccccc.cccccc");
+    QTest::newRow("escaped quote keeps the string open")
+        << QStringLiteral("'a\\'' from") << QStringLiteral("sssss.kkkk");
+    QTest::newRow("double quotes")
+        << QStringLiteral("\"order\" by") << QStringLiteral("sssssss.kk");
+    QTest::newRow("unclosed string runs to the end")
+        << QStringLiteral("where 'abc\nfrom") << QStringLiteral("kkkkk.ssss.ssss");
+    QTest::newRow("no keywords inside strings")
+        << QStringLiteral("'select' from") << QStringLiteral("ssssssss.kkkk");
+    // Positions count UTF-16 units: a letter outside the basic plane takes two.
+    QTest::newRow("accented letters")
+        << QString::fromUtf8("é select 'ü'") << QStringLiteral("..kkkkkk.sss");
+    QTest::newRow("letter outside the basic plane")
+        << QString::fromUtf8("\xF0\x9F\x98\x80 from") << QStringLiteral("...kkkk");
+    // A line separator inside a paragraph (Shift+Enter) ends a line comment too.
+    QTest::newRow("line separator")
+        << QString::fromUtf8("// a\xE2\x80\xA8select") << QStringLiteral("ccccckkkkkk");
+  }
+
+  void coloursAsTyped() {
+    QFETCH(QString, text);
+    QFETCH(QString, marks);
+    SqlPane pane;
+    pane.Editor()->setPlainText(text);
+    QString seen = ColourMarks(pane.Editor()->document());
+    // Paragraph ends have no colour of their own; compare them as they are expected.
+    for (int i = 0; i < text.size(); ++i)
+      if (text[i] == QLatin1Char('\n')) seen[i] = marks[i];
+    QCOMPARE(seen, marks);
+  }
+
+  void typingRecoloursEverythingAfterTheChange() {
+    SqlPane pane;
+    QPlainTextEdit* editor = pane.Editor();
+    QString text;
+    for (int i = 0; i < 300; ++i)
+      text += QStringLiteral("select a from t%1 where a like 'x'\n").arg(i);
+    editor->setPlainText(text);
+    const int lastFrom = text.lastIndexOf(QStringLiteral("from"));
+    QCOMPARE(ColourAt(editor->document(), lastFrom), QColor(0, 0, 255));
+
+    // Opening a comment on line 10 turns the rest of the text into comment.
+    QTextCursor cursor(editor->document()->findBlockByNumber(10));
+    editor->setTextCursor(cursor);
+    QTest::keyClicks(editor, QStringLiteral("/*"));
+    QCOMPARE(ColourAt(editor->document(), lastFrom + 2), QColor(0, 170, 0));
+    QCOMPARE(ColourAt(editor->document(), 0), QColor(0, 0, 255));
+    // Closing it on line 20 gives the lines after it their keywords back.
+    editor->setTextCursor(QTextCursor(editor->document()->findBlockByNumber(20)));
+    QTest::keyClicks(editor, QStringLiteral("*/"));
+    QCOMPARE(ColourAt(editor->document(), lastFrom + 4), QColor(0, 0, 255));
+    const int line15 = editor->document()->findBlockByNumber(15).position();
+    QCOMPARE(ColourAt(editor->document(), line15), QColor(0, 170, 0));
+  }
+
+  void recolouringKeepsTheSelection() {
+    SqlPane pane;
+    QPlainTextEdit* editor = pane.Editor();
+    editor->setPlainText(QStringLiteral("select a from t"));
+    QTextCursor selection = editor->textCursor();
+    selection.setPosition(9);
+    selection.setPosition(13, QTextCursor::KeepAnchor);
+    editor->setTextCursor(selection);
+    // A change elsewhere (appended by another cursor) recolours the whole text.
+    QTextCursor other(editor->document());
+    other.movePosition(QTextCursor::End);
+    other.insertText(QStringLiteral(" where b"));
+    QCOMPARE(ColourAt(editor->document(), 16), QColor(0, 0, 255));
+    QCOMPARE(editor->textCursor().anchor(), 9);
+    QCOMPARE(editor->textCursor().position(), 13);
+    QCOMPARE(editor->textCursor().selectedText(), QStringLiteral("from"));
+  }
+
+  void undoStepsOverEditsNotColours() {
+    SqlPane pane;
+    QPlainTextEdit* editor = pane.Editor();
+    editor->setPlainText(QStringLiteral("x"));
+    pane.Recolour();
+    QVERIFY(!editor->document()->isUndoAvailable());  // colouring is no edit
+    QVERIFY(!editor->document()->isModified());
+
+    editor->clear();
+    editor->setFocus();
+    QTest::keyClicks(editor, QStringLiteral("select id from t"));
+    QCOMPARE(ColourAt(editor->document(), 10), QColor(0, 0, 255));
+    int steps = 0;
+    while (editor->document()->isUndoAvailable() && steps < 100) {
+      editor->undo();
+      ++steps;
+    }
+    QVERIFY2(steps < 100, "undo never ran out");
+    QCOMPARE(editor->toPlainText(), QString());
+    while (editor->document()->isRedoAvailable() && steps-- > 0) editor->redo();
+    QCOMPARE(editor->toPlainText(), QStringLiteral("select id from t"));
+    QCOMPARE(ColourAt(editor->document(), 0), QColor(0, 0, 255));
+  }
+
+  void queryTextHasCarriageReturns() {
+    SqlPane pane;
+    QCOMPARE(pane.GetQueryText(), std::string());
+    pane.Editor()->setPlainText(QStringLiteral("select id\nfrom t\n\nwhere id = 'ü'"));
+    QCOMPARE(pane.GetQueryText(), std::string("select id\rfrom t\r\rwhere id = '\xC3\xBC'"));
+    // Shift+Enter puts a line separator inside the paragraph: a line end all the same.
+    pane.Editor()->clear();
+    QTest::keyClicks(pane.Editor(), QStringLiteral("select"));
+    QTest::keyClick(pane.Editor(), Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(pane.Editor(), QStringLiteral("1"));
+    QCOMPARE(pane.GetQueryText(), std::string("select\r1"));
+  }
+
+  void clearCanBeUndoneAppendCannot() {
+    SqlPane pane;
+    QPlainTextEdit* editor = pane.Editor();
+    editor->setPlainText(QStringLiteral("select 1"));
+    pane.ClearQueryText();
+    QCOMPARE(editor->toPlainText(), QString());
+    QVERIFY(editor->document()->isUndoAvailable());
+    editor->undo();
+    QCOMPARE(editor->toPlainText(), QStringLiteral("select 1"));
+    QCOMPARE(ColourAt(editor->document(), 0), QColor(0, 0, 255));
+
+    // The text a job leaves: its carriage returns become paragraphs; the caret ends after it.
+    pane.ClearQueryText();
+    pane.AppendQueryText("select id\rfrom orders");
+    QCOMPARE(editor->document()->blockCount(), 2);
+    QCOMPARE(editor->toPlainText(), QStringLiteral("select id\nfrom orders"));
+    QCOMPARE(editor->textCursor().position(), editor->document()->characterCount() - 1);
+    QCOMPARE(ColourAt(editor->document(), 10), QColor(0, 0, 255));
+    QCOMPARE(pane.GetQueryText(), std::string("select id\rfrom orders"));
+    QVERIFY(!editor->document()->isUndoAvailable());
+    // Typing after it is undone as usual, and no further.
+    QTest::keyClicks(editor, QStringLiteral(" x"));
+    while (editor->document()->isUndoAvailable()) editor->undo();
+    QCOMPARE(editor->toPlainText(), QStringLiteral("select id\nfrom orders"));
+  }
+
+  void baseFormatIsTheEditorsFont() {
+    SqlPane pane;
+    const QFont font = pane.Editor()->font();
+    QCOMPARE(font.families().value(0), QStringLiteral("Times New"));
+    QCOMPARE(font.pointSizeF(), 10.0);
+    QVERIFY(!font.bold() && !font.italic() && !font.underline() && !font.strikeOut());
+    // The face is not installed here; the format's pitch decides the stand-in.
+    QVERIFY(font.fixedPitch());
+    const QFontMetricsF metrics(font);
+    if (!QFontInfo(font).family().startsWith(QStringLiteral("Times New")))
+      QVERIFY2(metrics.horizontalAdvance(QLatin1Char('i')) ==
+                   metrics.horizontalAdvance(QLatin1Char('W')),
+               qPrintable(QFontInfo(font).family()));
+    pane.Editor()->setPlainText(QStringLiteral("a"));
+    QCOMPARE(ColourAt(pane.Editor()->document(), 0), QColor(Qt::black));
+    QCOMPARE(pane.Editor()->palette().color(QPalette::Base), QColor(Qt::white));
+  }
+};
+
+QTEST_MAIN(SqlPaneTest)
+#include "sql_pane_test.moc"

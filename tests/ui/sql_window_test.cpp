@@ -1,0 +1,365 @@
+// The SQL window inside the main window, and the navigation and recent-file commands around it:
+// Execute and what the list and the editor show after it, when the window and Execute are
+// available, Back, Forward, Up and Refresh through their commands, and the recent data links in
+// the File menu and the open button's drop-down.
+
+#include <QApplication>
+#include <QDir>
+#include <QDockWidget>
+#include <QFile>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include <memory>
+
+#include "config/registry_store.h"
+#include "elements/element_slots.h"
+#include "report/ui/report_pane.h"
+#include "shell/ui/command_ids.h"
+#include "shell/ui/frame_manager.h"
+#include "shell/ui/main_window.h"
+#include "sqlwindow/ui/sql_pane.h"
+#include "tabledata/ui/data_list_view.h"
+#include "ui_test_support.h"
+
+using namespace quillet;
+using namespace quillet::ui;
+using quillet::uitest::WaitIdle;
+
+namespace {
+
+QStringList RecentTexts(QMenu* menu) {
+  emit menu->aboutToShow();
+  QStringList texts;
+  for (QAction* action : menu->actions())
+    if (action->property("recent").toBool()) texts << action->text();
+  return texts;
+}
+
+QAction* RecentAction(QMenu* menu, const QString& prefix) {
+  emit menu->aboutToShow();
+  for (QAction* action : menu->actions())
+    if (action->property("recent").toBool() && action->text().startsWith(prefix)) return action;
+  return nullptr;
+}
+
+QColor ColourAt(QPlainTextEdit* editor, int position) {
+  const QTextBlock block = editor->document()->findBlock(position);
+  QColor colour;
+  for (const QTextLayout::FormatRange& range : block.layout()->formats())
+    if (position - block.position() >= range.start &&
+        position - block.position() < range.start + range.length)
+      colour = range.format.foreground().color();
+  return colour;
+}
+
+std::string LastQuery(MainWindow* window) {
+  xElement* element = window->Elements().Element(kSlotTable);
+  return element->GetSqlTarget()->GetLastQuery();
+}
+
+}  // namespace
+
+class SqlWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<FrameManager> manager_;
+  std::unique_ptr<uitest::MessageRecorder> boxes_;
+
+  MainWindow* Start(std::vector<std::string> args) {
+    args.insert(args.begin(), "quillet");
+    manager_ = std::make_unique<FrameManager>(args, config::RegistryStore::Default());
+    manager_->SetOfferTips(false);
+    MainWindow* window = manager_->AddWindow(FrameManager::CommandString(args));
+    if (window != nullptr) {
+      window->resize(1100, 720);
+      WaitIdle(window);
+    }
+    return window;
+  }
+
+  // Walks from the database to a table as a double-click in the list would.
+  static bool ShowTable(MainWindow* window, const std::string& name) {
+    if (!window->Elements().ActivateListItem("Tables", true)) return false;
+    window->StartJob(kSlotTables);
+    if (!WaitIdle(window)) return false;
+    if (!window->Elements().ActivateListItem(name, true)) return false;
+    window->StartJob(kSlotTable);
+    return WaitIdle(window);
+  }
+
+  static void Execute(MainWindow* window, const QString& query) {
+    window->SqlEditor()->setPlainText(query);
+    window->UpdateUi();
+    window->OnCommand(cmd::kExecuteSql);
+  }
+
+  static int Rows(MainWindow* window) { return window->DataList()->Model()->rowCount(); }
+
+ private slots:
+  void initTestCase() {
+    uitest::ResetSettingsStore();
+    QVERIFY2(QFile::exists(uitest::DemoUdl()), "the demo data link is missing");
+  }
+  void init() { boxes_ = std::make_unique<uitest::MessageRecorder>(); }
+  void cleanup() {
+    manager_.reset();
+    boxes_.reset();
+  }
+
+  // First, while the settings store holds no list yet.
+  void recentListInTheFileMenuAndTheOpenDropDown() {
+    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/qsXXXXXX"));
+    QVERIFY(folder.isValid());
+    const QString a = folder.filePath(QStringLiteral("a.udl"));
+    const QString b = folder.filePath(QStringLiteral("b.udl"));
+    const QString upper = folder.filePath(QStringLiteral("A.UDL"));
+    for (const QString& path : {a, b, upper}) QVERIFY(QFile::copy(uitest::DemoUdl(), path));
+    QVERIFY(a.size() + 1 < 40);  // short enough to be shown whole
+
+    MainWindow* window = Start({});
+    QVERIFY(window != nullptr);
+    // An empty list shows one disabled item.
+    QCOMPARE(RecentTexts(window->FileMenu()), QStringList{QStringLiteral("(empty)")});
+    QAction* empty = RecentAction(window->FileMenu(), QStringLiteral("(empty)"));
+    QVERIFY(empty != nullptr && !empty->isEnabled());
+
+    for (const QString& path : {a, b, upper}) {
+      window->Open(path.toStdString(), true);
+      QVERIFY(WaitIdle(window));
+    }
+    // A.UDL and a.udl are one entry to the list, whatever the file system says.
+    QCOMPARE(RecentTexts(window->FileMenu()),
+             (QStringList{QStringLiteral("&1 ") + upper, QStringLiteral("&2 ") + b}));
+    // The open button's drop-down: its own command, a separator, the same entries.
+    const QList<QAction*> dropDown = window->RecentDropDown()->actions();
+    QCOMPARE(RecentTexts(window->RecentDropDown()),
+             (QStringList{QStringLiteral("&1 ") + upper, QStringLiteral("&2 ") + b}));
+    QVERIFY(dropDown.size() >= 2 && dropDown[1]->isSeparator());
+    QVERIFY(dropDown[0]->text().startsWith(QStringLiteral("&Open data link")));
+    // The File menu keeps them between the connection commands and Exit.
+    const QList<QAction*> file = window->FileMenu()->actions();
+    QVERIFY(file.last()->text().startsWith(QStringLiteral("E&xit")));
+    QVERIFY(file[file.size() - 2]->isSeparator());
+
+    // Choosing entry 2 opens b.udl, which becomes entry 1.
+    QAction* second = RecentAction(window->FileMenu(), QStringLiteral("&2 "));
+    QVERIFY(second != nullptr);
+    second->trigger();
+    QVERIFY(WaitIdle(window));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Quillet - [") + b + QStringLiteral("]"));
+    QCOMPARE(window->DataList()->Model()->rowCount(), 3);
+    QCOMPARE(RecentTexts(window->FileMenu()),
+             (QStringList{QStringLiteral("&1 ") + b, QStringLiteral("&2 ") + upper}));
+  }
+
+  void executeReplacesTheRowsAndTheTextFollowsTheJob() {
+    MainWindow* window = Start({"-udl", uitest::DemoUdl().toStdString()});
+    QVERIFY(window != nullptr);
+    QVERIFY(ShowTable(window, "orders"));
+    SqlPane* pane = window->Sql();
+    // Showing a table leaves the query that produced its rows.
+    QCOMPARE(pane->GetQueryText(), std::string("select * from orders"));
+    QCOMPARE(Rows(window), 100);
+
+    window->OnCommand(cmd::kSqlWindow);
+    window->UpdateUi();
+    QVERIFY(!window->SqlDock()->isHidden());
+    QVERIFY(window->IsCommandChecked(cmd::kSqlWindow));
+    QVERIFY(window->IsCommandEnabled(cmd::kExecuteSql));
+
+    // F5 in the editor runs the query.
+    window->show();
+    QApplication::setActiveWindow(window);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    window->SqlEditor()->setPlainText(
+        QStringLiteral("select id, status from orders where id <= 5"));
+    window->SqlEditor()->setFocus();
+    QTest::keyClick(window->SqlEditor(), Qt::Key_F5);
+    QVERIFY(WaitIdle(window));
+    QCOMPARE(Rows(window), 5);
+    QCOMPARE(window->DataList()->Model()->columnCount(), 3);  // the marker column and two
+    QCOMPARE(window->DataList()->Model()->CellText(4, 1), QStringLiteral("5"));
+    QCOMPARE(pane->GetQueryText(), std::string("select id, status from orders where id <= 5"));
+    QCOMPARE(ColourAt(window->SqlEditor(), 0), QColor(0, 0, 255));
+
+    // An empty window shows the whole table and then holds its query.
+    pane->ClearQueryText();
+    window->OnCommand(cmd::kExecuteSql);
+    QVERIFY(WaitIdle(window));
+    QCOMPARE(Rows(window), 100);
+    QCOMPARE(window->DataList()->Model()->columnCount(), 8);
+    QCOMPARE(pane->GetQueryText(), std::string("select * from orders"));
+
+    // Lines reach the provider with carriage returns between them.
+    Execute(window, QStringLiteral("select id\nfrom orders\nwhere id <= 3"));
+    QVERIFY(WaitIdle(window));
+    QCOMPARE(Rows(window), 3);
+    QCOMPARE(LastQuery(window), std::string("select id\rfrom orders\rwhere id <= 3"));
+    QCOMPARE(window->SqlEditor()->document()->blockCount(), 3);
+
+    // A failing query lands in the report log; its text stays for the user to mend.
+    window->ReportDock()->hide();
+    Execute(window, QStringLiteral("select id from no_such_table"));
+    QVERIFY(WaitIdle(window));
+    QVERIFY(!window->ReportDock()->isHidden());
+    QCOMPARE(window->Report()->Model()->rowCount(), 1);
+    QVERIFY(QString::fromStdString(window->Report()->Model()->Log().At(0).description)
+                .contains(QStringLiteral("no_such_table")));
+    QCOMPARE(pane->GetQueryText(), std::string("select id from no_such_table"));
+    QVERIFY(boxes_->Boxes().empty());
+  }
+
+  void aSecondExecuteStopsTheFirst() {
+    MainWindow* window = Start({"-udl", uitest::DemoUdl().toStdString()});
+    QVERIFY(window != nullptr);
+    QVERIFY(ShowTable(window, "orders"));
+    window->OnCommand(cmd::kSqlWindow);
+    // The million-row table takes a while to count. The second query wins whether the first job
+    // has begun its work or not.
+    for (int delay : {0, 5, 40}) {
+      Execute(window, QStringLiteral("select * from events"));
+      QTest::qWait(delay);
+      Execute(window, QStringLiteral("select id from orders where id <= 2"));
+      QVERIFY(WaitIdle(window));
+      QCOMPARE(Rows(window), 2);
+      QCOMPARE(window->Sql()->GetQueryText(), std::string("select id from orders where id <= 2"));
+    }
+    QCOMPARE(window->Report()->Model()->rowCount(), 0);
+  }
+
+  void sqlWindowOnlyWhereAQueryCanRun() {
+    MainWindow* window = Start({});
+    QVERIFY(window != nullptr);
+    window->UpdateUi();
+    QVERIFY(!window->IsCommandEnabled(cmd::kSqlWindow));
+    QVERIFY(!window->IsCommandChecked(cmd::kSqlWindow));
+    QVERIFY(!window->IsCommandEnabled(cmd::kExecuteSql));
+    window->OnCommand(cmd::kExecuteSql);  // nothing to run it on
+    QVERIFY(window->IsIdle());
+
+    window->Open(uitest::DemoUdl().toStdString(), true);
+    QVERIFY(WaitIdle(window));
+    window->UpdateUi();
+    QVERIFY(!window->IsCommandEnabled(cmd::kSqlWindow));  // the database takes no query
+
+    QVERIFY(ShowTable(window, "customers"));
+    window->UpdateUi();
+    QVERIFY(window->IsCommandEnabled(cmd::kSqlWindow));
+    QVERIFY(!window->IsCommandChecked(cmd::kSqlWindow));
+    QVERIFY(!window->IsCommandEnabled(cmd::kExecuteSql));
+    window->OnCommand(cmd::kSqlWindow);
+    QVERIFY(window->IsCommandChecked(cmd::kSqlWindow));
+    QVERIFY(window->IsCommandEnabled(cmd::kExecuteSql));
+
+    // A folder shown: the pane goes, and Execute with it.
+    window->OnCommand(cmd::kUp);
+    QVERIFY(WaitIdle(window));
+    window->UpdateUi();
+    QCOMPARE(window->Elements().ListSlot(), kSlotTables);
+    QVERIFY(window->SqlDock()->isHidden());
+    QVERIFY(!window->IsCommandEnabled(cmd::kSqlWindow));
+    QVERIFY(!window->IsCommandChecked(cmd::kSqlWindow));
+    QVERIFY(!window->IsCommandEnabled(cmd::kExecuteSql));
+    const int folderRows = Rows(window);
+    window->OnCommand(cmd::kExecuteSql);
+    QVERIFY(window->IsIdle());
+    QCOMPARE(Rows(window), folderRows);
+
+    // Back at the table the window can be shown again; it is not shown by itself.
+    window->OnCommand(cmd::kBack);
+    QVERIFY(WaitIdle(window));
+    window->UpdateUi();
+    QVERIFY(window->IsCommandEnabled(cmd::kSqlWindow));
+    QVERIFY(!window->IsCommandEnabled(cmd::kExecuteSql));
+
+    window->OnCommand(cmd::kSqlWindow);
+    window->OnCommand(cmd::kCloseConnection);
+    window->UpdateUi();
+    QVERIFY(!window->IsCommandEnabled(cmd::kSqlWindow));
+    QVERIFY(!window->IsCommandChecked(cmd::kSqlWindow));
+    QVERIFY(!window->IsCommandEnabled(cmd::kExecuteSql));
+    QCOMPARE(window->Sql()->GetQueryText(), std::string());
+  }
+
+  void backForwardUpAndRefreshThroughTheirCommands() {
+    MainWindow* window = Start({"-udl", uitest::DemoUdl().toStdString()});
+    QVERIFY(window != nullptr);
+    window->UpdateUi();
+    QVERIFY(!window->IsCommandEnabled(cmd::kUp));  // on the database
+    QVERIFY(!window->IsCommandEnabled(cmd::kBack));
+    QVERIFY(ShowTable(window, "orders"));  // points for the database and the tables folder
+
+    const auto go = [window](unsigned id) {
+      window->UpdateUi();
+      if (!window->IsCommandEnabled(id)) return false;
+      window->OnCommand(id);
+      return WaitIdle(window);
+    };
+    QVERIFY(go(cmd::kBack));
+    QCOMPARE(window->Elements().ListSlot(), kSlotTables);
+    QVERIFY(go(cmd::kBack));
+    QCOMPARE(window->Elements().ListSlot(), kSlotDatabase);
+    window->UpdateUi();
+    QVERIFY(!window->IsCommandEnabled(cmd::kBack));
+    QVERIFY(!window->IsCommandEnabled(cmd::kUp));
+    // Forward first restores the newer point Back took: the place shown now.
+    QVERIFY(go(cmd::kForward));
+    QCOMPARE(window->Elements().ListSlot(), kSlotDatabase);
+    QVERIFY(go(cmd::kForward));
+    QCOMPARE(window->Elements().ListSlot(), kSlotTables);
+    window->UpdateUi();
+    QVERIFY(!window->IsCommandEnabled(cmd::kForward));
+
+    // Refresh adds a point for the slot it shows: Back then shows that slot again.
+    const int folderRows = Rows(window);
+    QVERIFY(!go(cmd::kBack));  // nothing was added by Forward
+    QVERIFY(go(cmd::kRefresh));
+    QVERIFY(go(cmd::kBack));
+    QCOMPARE(window->Elements().ListSlot(), kSlotTables);
+    QCOMPARE(Rows(window), folderRows);
+
+    // Back to a table shows the query it showed, not the whole table.
+    QVERIFY(ShowTable(window, "orders"));
+    window->OnCommand(cmd::kSqlWindow);
+    Execute(window, QStringLiteral("select id from orders where id <= 7"));
+    QVERIFY(WaitIdle(window));
+    QCOMPARE(Rows(window), 7);
+    QVERIFY(go(cmd::kUp));
+    QCOMPARE(window->Elements().ListSlot(), kSlotTables);
+    QVERIFY(go(cmd::kBack));
+    QCOMPARE(window->Elements().ListSlot(), kSlotTable);
+    QCOMPARE(Rows(window), 7);
+    QCOMPARE(window->Sql()->GetQueryText(), std::string("select id from orders where id <= 7"));
+    QVERIFY(boxes_->Boxes().empty());
+  }
+
+  void screenshotOfAColouredQueryAndItsRows() {
+    MainWindow* window = Start({"-udl", uitest::DemoUdl().toStdString()});
+    QVERIFY(window != nullptr);
+    QVERIFY(ShowTable(window, "orders"));
+    window->OnCommand(cmd::kSqlWindow);
+    Execute(window, QStringLiteral("/* new and paid orders,\n   newest first */\n"
+                                   "select id, order_date, \"status\", total from orders\n"
+                                   "where status in ('new', 'paid') and comment like '%'\n"
+                                   "order by order_date desc /* newest */"));
+    QVERIFY(WaitIdle(window));
+    QVERIFY(Rows(window) > 0);
+    QCOMPARE(window->Report()->Model()->rowCount(), 0);
+    QPlainTextEdit* editor = window->SqlEditor();
+    QCOMPARE(ColourAt(editor, 0), QColor(0, 170, 0));
+    const int select = editor->document()->findBlockByNumber(2).position();
+    QCOMPARE(ColourAt(editor, select), QColor(0, 0, 255));
+    window->show();
+    uitest::Settle(300);
+    uitest::SaveScreenshot(window, QStringLiteral("sql_window.png"));
+  }
+};
+
+QTEST_MAIN(SqlWindowTest)
+#include "sql_window_test.moc"
