@@ -101,12 +101,31 @@ xConnection::~xConnection() {
   dataSource_.reset();
 }
 
+template <typename Body>
+int xConnection::RunCommand(int& handled, bool creates, Body&& body) {
+  // A small integer thrown inside is an abort: the command ends with it, handled. An error is
+  // shown in a box; the commands that create a connection then report 1, handled.
+  try {
+    return body();
+  } catch (const Abort& abort) {
+    handled = 1;
+    return abort.code;
+  } catch (const cmlib::exception& e) {
+    ShowError(e.text(), creates);
+  } catch (...) {
+    ShowError(LoadResourceString(kUnknownError), true);
+  }
+  if (!creates) return 0;
+  handled = 1;
+  return 1;
+}
+
 int xConnection::CreateDataLink(unsigned notifyCode, unsigned commandId, ControlHandle control,
                                 int& handled) {
   std::string chosen;
   if (!ui_.ChooseFileToSave(DataLinkDialogOptions(LoadResourceString(kNewDataLinkTitle)), &chosen))
     return 1;
-  try {
+  return RunCommand(handled, /*creates=*/true, [&]() -> int {
     TemporaryFile temporary(chosen + ".t" + FreshGuidText() + ".udl");
     CreateEmptyFile(temporary.path());
     const int editError = ui_.EditDataLinkFile(temporary.path());
@@ -126,21 +145,12 @@ int xConnection::CreateDataLink(unsigned notifyCode, unsigned commandId, Control
     OpenDataSource(chosen, false);
     recent_.AddToList(chosen);
     return OnPromptOpened(notifyCode, commandId, control, handled);
-  } catch (const Abort& abort) {
-    handled = 1;
-    return abort.code;
-  } catch (const cmlib::exception& e) {
-    ShowError(e.text(), true);
-  } catch (...) {
-    ShowError(LoadResourceString(kUnknownError), true);
-  }
-  handled = 1;
-  return 1;
+  });
 }
 
 int xConnection::CreateConnectionString(unsigned notifyCode, unsigned commandId,
                                         ControlHandle control, int& handled) {
-  try {
+  return RunCommand(handled, /*creates=*/true, [&]() -> int {
     WaitCursorScope wait(ui_);
     if (OnBeforePrompt(notifyCode, commandId, control, handled) == -1) throw Abort{2};
     if (CloseRefused(handled)) throw Abort{3};
@@ -160,16 +170,7 @@ int xConnection::CreateConnectionString(unsigned notifyCode, unsigned commandId,
       throw cmlib::exception(ComposeErrorText(0, ProviderErrorText(sessionResult)));
     }
     return OnPromptOpened(notifyCode, commandId, control, handled);
-  } catch (const Abort& abort) {
-    handled = 1;
-    return abort.code;
-  } catch (const cmlib::exception& e) {
-    ShowError(e.text(), true);
-  } catch (...) {
-    ShowError(LoadResourceString(kUnknownError), true);
-  }
-  handled = 1;
-  return 1;
+  });
 }
 
 int xConnection::Reserved() {
@@ -178,7 +179,7 @@ int xConnection::Reserved() {
 
 int xConnection::Open(const std::string& source, unsigned notifyCode, unsigned commandId,
                       ControlHandle control, int& handled, bool isFile) {
-  try {
+  return RunCommand(handled, /*creates=*/false, [&]() -> int {
     WaitCursorScope wait(ui_);
     TestOpen(source, isFile);
     if (OnBeforeOpen(notifyCode, commandId, control, handled) == -1) throw Abort{1};
@@ -187,15 +188,8 @@ int xConnection::Open(const std::string& source, unsigned notifyCode, unsigned c
     OpenDataSource(source, !isFile);
     if (isFile) recent_.AddToList(source);
     OnOpened(notifyCode, commandId, control, handled);
-  } catch (const Abort& abort) {
-    handled = 1;
-    return abort.code;
-  } catch (const cmlib::exception& e) {
-    ShowError(e.text(), false);
-  } catch (...) {
-    ShowError(LoadResourceString(kUnknownError), true);
-  }
-  return 0;
+    return 0;
+  });
 }
 
 int xConnection::OpenDataLinkDialog(unsigned notifyCode, unsigned commandId, ControlHandle control,

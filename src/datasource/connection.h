@@ -103,6 +103,8 @@ class xConnection {
   // Close as the open commands use it: true when the window refused.
   bool CloseRefused(int& handled);
   void ShowError(const std::string& text, bool withCaption);
+  template <typename Body>
+  int RunCommand(int& handled, bool creates, Body&& body);
 
   shell::RecentList recent_;
   std::shared_ptr<IDBInitialize> dataSource_;
