@@ -160,13 +160,13 @@ int xElementSet::OnItemChildren(ElementTree& tree, TreeItem item, bool idle) {
   }
   int count = element->GetRowCount();
   for (int i = 0; i < count; ++i) {
-    TreeItemSpec spec;
-    spec.text = element->Text(i, 0, kTreeTextMax + 1);
-    spec.image = spec.selectedImage = element->GetItemImage(i, 0);
+    TreeItemSpec entry;
+    entry.text = element->Text(i, 0, kTreeTextMax + 1);
+    entry.image = entry.selectedImage = element->GetItemImage(i, 0);
     int childSlot = element->GetChildSlot(i);
     xElement* child = Element(childSlot);
-    spec.hasChildren = childSlot != kNoSlot && child && child->GetChildSlot(0) != kNoSlot;
-    tree.InsertItem(item, spec);
+    entry.hasChildren = childSlot != kNoSlot && child && child->GetChildSlot(0) != kNoSlot;
+    tree.InsertItem(item, entry);
   }
   return count;
 }

@@ -22,7 +22,7 @@ class ElementTree {
   virtual ~ElementTree() = default;
   virtual void DeleteAllItems() = 0;
   // Inserts below `parent` (0: at the top) as the last child; 0 when it could not.
-  virtual TreeItem InsertItem(TreeItem parent, const TreeItemSpec& spec) = 0;
+  virtual TreeItem InsertItem(TreeItem parent, const TreeItemSpec& entry) = 0;
   virtual std::string GetItemText(TreeItem item) const = 0;
   virtual TreeItem GetParentItem(TreeItem item) const = 0;
   virtual bool HasChildItems(TreeItem item) const = 0;

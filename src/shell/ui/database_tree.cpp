@@ -43,16 +43,16 @@ void DatabaseTree::DeleteAllItems() {
   clear();
 }
 
-TreeItem DatabaseTree::InsertItem(TreeItem parent, const TreeItemSpec& spec) {
+TreeItem DatabaseTree::InsertItem(TreeItem parent, const TreeItemSpec& entry) {
   QTreeWidgetItem* parentItem = parent != 0 && OwnsItem(parent) ? Item(parent) : nullptr;
   if (parent != 0 && parentItem == nullptr) return 0;
   auto* item = parentItem != nullptr ? new QTreeWidgetItem(parentItem) : new QTreeWidgetItem(this);
   live_.insert(item);
-  item->setText(0, QString::fromStdString(spec.text));
-  item->setIcon(0, ItemImage(spec.image));
-  item->setChildIndicatorPolicy(spec.hasChildren ? QTreeWidgetItem::ShowIndicator
+  item->setText(0, QString::fromStdString(entry.text));
+  item->setIcon(0, ItemImage(entry.image));
+  item->setChildIndicatorPolicy(entry.hasChildren ? QTreeWidgetItem::ShowIndicator
                                                  : QTreeWidgetItem::DontShowIndicatorWhenChildless);
-  if (spec.boldExpanded) {
+  if (entry.boldExpanded) {
     QFont bold = item->font(0);
     bold.setBold(true);
     item->setFont(0, bold);

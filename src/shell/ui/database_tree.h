@@ -37,7 +37,7 @@ class DatabaseTree : public QTreeWidget, public ElementTree {
 
   // ElementTree.
   void DeleteAllItems() override;
-  TreeItem InsertItem(TreeItem parent, const TreeItemSpec& spec) override;
+  TreeItem InsertItem(TreeItem parent, const TreeItemSpec& entry) override;
   std::string GetItemText(TreeItem item) const override;
   TreeItem GetParentItem(TreeItem item) const override;
   bool HasChildItems(TreeItem item) const override;

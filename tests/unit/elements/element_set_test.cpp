@@ -36,7 +36,7 @@ TEST_F(ElementSet, BuildTreeMakesOneRootOrFails) {
   tree.InsertItem(0, {"left over", 0, 0, false, false});
   set.BuildTree(tree);
   ASSERT_EQ(tree.top.size(), 1u);
-  EXPECT_EQ(tree.nodes.at(tree.top[0]).spec.text, "Data Base");
+  EXPECT_EQ(tree.nodes.at(tree.top[0]).entry.text, "Data Base");
   EXPECT_EQ(set.Element(kSlotDatabase)->TreeItem(), tree.top[0]);
   tree.refuseInsert = true;
   try {
@@ -105,8 +105,8 @@ TEST(ElementTreeChildren, FillOnDemandFromTheSchema) {
   const TreeItem tablesItem = tree.Child(root, "Tables");
   const TreeItem procItem = tree.Child(root, "Store Procedures");
   ASSERT_NE(tablesItem, 0u);
-  EXPECT_TRUE(tree.nodes[tablesItem].spec.hasChildren);
-  EXPECT_FALSE(tree.nodes[procItem].spec.hasChildren);
+  EXPECT_TRUE(tree.nodes[tablesItem].entry.hasChildren);
+  EXPECT_FALSE(tree.nodes[procItem].entry.hasChildren);
 
   // Busy or the root: ignored.
   EXPECT_FALSE(frame.elements.OnItemExpanding(tree, tablesItem, true, true, false));
@@ -117,7 +117,7 @@ TEST(ElementTreeChildren, FillOnDemandFromTheSchema) {
             6);  // rows250, rows100, rows60, rows0, "order lines", kinds
   const TreeItem blank = tree.Child(tablesItem, "order lines");
   ASSERT_NE(blank, 0u);
-  EXPECT_FALSE(tree.nodes[blank].spec.hasChildren);
+  EXPECT_FALSE(tree.nodes[blank].entry.hasChildren);
   EXPECT_EQ(tree.Child(tablesItem, "small_rows"), 0u);  // a view is not a table
 
   // Asked again while the folder holds its data: no new enumeration.

@@ -13,7 +13,7 @@ class MemoryTree : public ElementTree {
  public:
   struct Node {
     TreeItem parent = 0;
-    TreeItemSpec spec;
+    TreeItemSpec entry;
     std::vector<TreeItem> children;
   };
 
@@ -22,16 +22,16 @@ class MemoryTree : public ElementTree {
     top.clear();
     selected = 0;
   }
-  TreeItem InsertItem(TreeItem parent, const TreeItemSpec& spec) override {
+  TreeItem InsertItem(TreeItem parent, const TreeItemSpec& entry) override {
     if (refuseInsert) return 0;
     TreeItem id = next++;
-    nodes[id] = Node{parent, spec, {}};
+    nodes[id] = Node{parent, entry, {}};
     (parent ? nodes[parent].children : top).push_back(id);
     return id;
   }
   std::string GetItemText(TreeItem item) const override {
     auto it = nodes.find(item);
-    return it == nodes.end() ? std::string() : it->second.spec.text;
+    return it == nodes.end() ? std::string() : it->second.entry.text;
   }
   TreeItem GetParentItem(TreeItem item) const override {
     auto it = nodes.find(item);
@@ -45,7 +45,7 @@ class MemoryTree : public ElementTree {
 
   TreeItem Child(TreeItem parent, const std::string& text) const {
     for (TreeItem c : parent ? nodes.at(parent).children : top)
-      if (nodes.at(c).spec.text == text) return c;
+      if (nodes.at(c).entry.text == text) return c;
     return 0;
   }
 
