@@ -65,13 +65,32 @@ HRESULT OdbcCommand::SetCommandText(const Guid& dialect, const std::u16string& t
   return S_OK;
 }
 
+void OdbcCommand::Cancel() {
+  // The flag first: a statement set just after it is checked for the flag before it runs.
+  canceled_.store(true);
+  running_.Cancel();
+}
+
+HRESULT OdbcCommand::Canceled() {
+  canceled_.store(false);
+  return RaiseError(DB_E_CANCELED, "The operation was canceled.", kProviderName);
+}
+
 HRESULT OdbcCommand::Execute(std::shared_ptr<IRowset>* rowset, std::int64_t* rowsAffected) {
   if (rowset != nullptr) rowset->reset();
   if (rowsAffected != nullptr) *rowsAffected = -1;
   if (!hasText_) return RaiseError(DB_E_NOCOMMAND, "No command text was set.", kProviderName);
+  if (!connector_) return RaiseError(E_UNEXPECTED, "The session is closed.", kProviderName);
+  if (canceled_.load()) return Canceled();
 
+  std::shared_ptr<Connection> connection;
+  if (const HRESULT hr = connector_->Open(&connection); Failed(hr)) {
+    return canceled_.load() ? Canceled() : hr;
+  }
   std::shared_ptr<Statement> statement;
-  if (const HRESULT hr = Statement::Allocate(connection_, &statement); Failed(hr)) return hr;
+  if (const HRESULT hr = Statement::Allocate(std::move(connection), &statement); Failed(hr)) {
+    return hr;
+  }
   const SQLHSTMT stmt = statement->handle();
   // A scrollable read-only cursor lets skips and restarts move without carrying rows across;
   // a driver that cannot do it says so by changing the value, which is read back below.
@@ -80,9 +99,15 @@ HRESULT OdbcCommand::Execute(std::shared_ptr<IRowset>* rowset, std::int64_t* row
 
   std::u16string text = text_;
   running_.Set(statement);
+  if (canceled_.load()) {  // came while connecting, before SQLCancel had a statement to reach
+    running_.Clear();
+    return Canceled();
+  }
   const SQLRETURN r = SQLExecDirectW(stmt, reinterpret_cast<SQLWCHAR*>(text.data()),
                                      static_cast<SQLINTEGER>(text.size()));
   running_.Clear();
+  // A cancel during the call ends it, whatever the driver made of the interruption.
+  if (canceled_.load()) return Canceled();
   if (r == SQL_NO_DATA) {  // a statement that touched no rows
     if (rowsAffected != nullptr) *rowsAffected = 0;
     ClearErrorInfo();

@@ -5,7 +5,6 @@
 #include "datasource/providers/odbc/odbc_command.h"
 #include "datasource/providers/odbc/odbc_diag.h"
 #include "datasource/providers/odbc/odbc_schema_rowset.h"
-#include "datasource/text_convert.h"
 
 namespace quillet::db {
 
@@ -30,7 +29,7 @@ HRESULT OdbcSession::GetSchemaRowset(const Guid& schema, const Restrictions& res
 
 HRESULT OdbcSession::CreateCommand(std::shared_ptr<ICommand>* command) {
   if (command == nullptr) return E_POINTER;
-  *command = std::make_shared<OdbcCommand>(connection_);
+  *command = std::make_shared<OdbcCommand>(connector_);
   return S_OK;
 }
 
@@ -60,45 +59,16 @@ HRESULT OdbcDataSource::Connect(DriverKind kind, const std::string& database) {
   return S_OK;
 }
 
-HRESULT OdbcDataSource::MakeReadOnly() {
-  switch (connection_->kind()) {
-    case DriverKind::PostgreSql: {
-      // A query (which the driver's read-only mode lets through) that makes every later
-      // transaction of the session read-only, so the server refuses writes the driver's own
-      // check cannot see, such as a data-changing WITH clause.
-      const HRESULT hr = connection_->ExecuteQuietly(
-          u"select set_config('default_transaction_read_only', 'on', false)");
-      if (Failed(hr)) {
-        std::optional<ErrorInfo> info;
-        GetErrorInfo(&info);
-        return RaiseError(hr,
-                          "The session could not be made read-only: " +
-                              (info ? Utf16ToUtf8(info->description) : std::string()),
-                          kProviderName);
-      }
-      return S_OK;
-    }
-    case DriverKind::Sqlite3:
-      // The file is open read-only already; this also covers a data source whose database the
-      // driver opened itself.
-      connection_->ExecuteQuietly(u"PRAGMA query_only = 1");
-      ClearErrorInfo();
-      return S_OK;
-    case DriverKind::Other:
-      return S_OK;
-  }
-  return S_OK;
-}
-
 HRESULT OdbcDataSource::Initialize() {
   std::lock_guard lock(mutex_);
   if (connection_) return S_OK;
   if (!attributes_) return RaiseError(E_INVALIDARG, error_, kProviderName);
   if (const HRESULT hr = Connect(GuessDriverKind(*attributes_), {}); Failed(hr)) return hr;
-  if (const HRESULT hr = MakeReadOnly(); Failed(hr)) {
+  if (const HRESULT hr = MakeReadOnly(*connection_); Failed(hr)) {
     connection_.reset();
     return hr;
   }
+  connector_ = std::make_shared<const Connector>(connectString_, connection_->kind());
   ClearErrorInfo();
   return S_OK;
 }
@@ -109,7 +79,7 @@ HRESULT OdbcDataSource::CreateSession(std::shared_ptr<ISession>* session) {
   if (!connection_) {
     return RaiseError(E_UNEXPECTED, "The data source is not connected.", kProviderName);
   }
-  *session = std::make_shared<OdbcSession>(connection_);
+  *session = std::make_shared<OdbcSession>(connection_, connector_);
   return S_OK;
 }
 

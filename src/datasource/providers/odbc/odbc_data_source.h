@@ -1,6 +1,7 @@
 #pragma once
 // The ODBC provider's data source and session. The data source connects through the driver
-// manager and makes the connection read-only in every way the driver allows.
+// manager and makes the connection read-only in every way the driver allows. The session reads
+// catalogues on that connection; each command opens one of its own (see odbc_connector.h).
 
 #include <memory>
 #include <mutex>
@@ -8,20 +9,22 @@
 
 #include "datasource/provider_ops.h"
 #include "datasource/providers/odbc/odbc_connect_string.h"
+#include "datasource/providers/odbc/odbc_connector.h"
 #include "datasource/providers/odbc/odbc_handles.h"
 
 namespace quillet::db::odbc {
 
 class OdbcSession final : public ISession {
  public:
-  explicit OdbcSession(std::shared_ptr<Connection> connection)
-      : connection_(std::move(connection)) {}
+  OdbcSession(std::shared_ptr<Connection> connection, std::shared_ptr<const Connector> connector)
+      : connection_(std::move(connection)), connector_(std::move(connector)) {}
   HRESULT GetSchemaRowset(const Guid& schema, const Restrictions& restrictions,
                           std::shared_ptr<IRowset>* rowset) override;
   HRESULT CreateCommand(std::shared_ptr<ICommand>* command) override;
 
  private:
   std::shared_ptr<Connection> connection_;
+  std::shared_ptr<const Connector> connector_;
 };
 
 class OdbcDataSource final : public IDBInitialize {
@@ -39,13 +42,13 @@ class OdbcDataSource final : public IDBInitialize {
 
  private:
   HRESULT Connect(DriverKind kind, const std::string& database);
-  HRESULT MakeReadOnly();
 
   std::optional<OdbcAttributes> attributes_;
   std::string error_;
   std::string connectString_;
   std::mutex mutex_;
   std::shared_ptr<Connection> connection_;
+  std::shared_ptr<const Connector> connector_;
 };
 
 }  // namespace quillet::db::odbc

@@ -93,7 +93,7 @@ Diagnostic ReadDiagnostic(SQLSMALLINT handleType, SQLHANDLE handle) {
 }
 
 HRESULT CodeForSqlState(std::string_view s, HRESULT fallback) {
-  if (s == "HY008") return DB_E_CANCELED;
+  if (s == "HY008" || s == "57014") return DB_E_CANCELED;  // 57014: the server's query_canceled
   if (s == "HY001") return E_OUTOFMEMORY;
   if (s.starts_with("28")) return DB_SEC_E_AUTH_FAILED;
   if (s == "42S02" || s == "42P01") return DB_E_NOTABLE;

@@ -15,6 +15,9 @@ namespace {
 constexpr int kProgressSteps = 1000;
 // How long a statement waits for another process's write lock before it gives up.
 constexpr int kBusyTimeoutMs = 3000;
+// Side connections kept open for the next count once given back.
+constexpr std::size_t kIdleSideConnections = 1;
+constexpr int kOpenFlags = SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX;
 
 // The read-only open and query_only refuse every change to the database, but a typed statement
 // could still lift query_only again (and then VACUUM INTO writes a new file) or ATTACH a file
@@ -26,6 +29,14 @@ int Authorize(void*, int action, const char* name, const char* value, const char
     return SQLITE_DENY;
   }
   return SQLITE_OK;
+}
+
+// query_only on top of the read-only open, and the authorizer: every connection to the file
+// gets both before it runs anything else.
+int GuardConnection(sqlite3* db, char** message) {
+  const int rc = sqlite3_exec(db, "PRAGMA query_only=1;", nullptr, nullptr, message);
+  if (rc == SQLITE_OK) sqlite3_set_authorizer(db, &Authorize, nullptr);
+  return rc;
 }
 
 }  // namespace
@@ -49,14 +60,76 @@ HRESULT ResultFromSqlite(int rc, HRESULT fallback) {
   }
 }
 
-SqliteConnection::SqliteConnection(sqlite3* db) : db_(db) {
+SqliteConnection::SqliteConnection(sqlite3* db, std::string path, dev_t device, ino_t inode)
+    : db_(db), path_(std::move(path)), device_(device), inode_(inode) {
   sqlite3_progress_handler(db_, kProgressSteps, &SqliteConnection::OnProgress, this);
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
 }
 
 SqliteConnection::~SqliteConnection() {
+  for (sqlite3* side : idleSides_) sqlite3_close_v2(side);
   sqlite3_progress_handler(db_, 0, nullptr, nullptr);
   sqlite3_close_v2(db_);
+}
+
+bool SqliteConnection::SameFile() const {
+  struct stat info {};
+  return ::stat(path_.c_str(), &info) == 0 && info.st_dev == device_ && info.st_ino == inode_;
+}
+
+bool SqliteConnection::CopyLikeRule(sqlite3* side) const {
+  // PRAGMA case_sensitive_like can be set on a connection but not read back; ask LIKE itself.
+  sqlite3_stmt* probe = nullptr;
+  if (sqlite3_prepare_v2(db_, "SELECT 'a' LIKE 'A'", -1, &probe, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(probe);
+    return false;
+  }
+  const bool ok = sqlite3_step(probe) == SQLITE_ROW;
+  const bool ignoresCase = ok && sqlite3_column_int(probe, 0) == 1;
+  sqlite3_finalize(probe);
+  return ok &&
+         sqlite3_exec(
+             side, ignoresCase ? "PRAGMA case_sensitive_like=0;" : "PRAGMA case_sensitive_like=1;",
+             nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+sqlite3* SqliteConnection::TakeSideConnection() const {
+  sqlite3* side = nullptr;
+  {
+    std::lock_guard lock(sideMutex_);
+    if (!idleSides_.empty()) {
+      side = idleSides_.back();
+      idleSides_.pop_back();
+    }
+  }
+  if (side == nullptr) {
+    // The file is checked before and after the open: a file put in its place since this
+    // connection opened it would answer for other data.
+    if (!SameFile()) return nullptr;
+    if (sqlite3_open_v2(path_.c_str(), &side, kOpenFlags, nullptr) != SQLITE_OK ||
+        GuardConnection(side, nullptr) != SQLITE_OK || !SameFile()) {
+      sqlite3_close_v2(side);
+      return nullptr;
+    }
+    sqlite3_busy_timeout(side, kBusyTimeoutMs);
+  }
+  if (!CopyLikeRule(side)) {
+    sqlite3_close_v2(side);
+    return nullptr;
+  }
+  return side;
+}
+
+void SqliteConnection::GiveBackSideConnection(sqlite3* side) const {
+  if (side == nullptr) return;
+  {
+    std::lock_guard lock(sideMutex_);
+    if (idleSides_.size() < kIdleSideConnections) {
+      idleSides_.push_back(side);
+      return;
+    }
+  }
+  sqlite3_close_v2(side);
 }
 
 int SqliteConnection::OnProgress(void* self) {
@@ -92,27 +165,28 @@ std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& path
   }
 
   sqlite3* db = nullptr;
-  const int rc =
-      sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX, nullptr);
+  const int rc = sqlite3_open_v2(path.c_str(), &db, kOpenFlags, nullptr);
   if (rc != SQLITE_OK) {
     *code = ResultFromSqlite(rc, E_FAIL);
     *error = prefix + (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     sqlite3_close_v2(db);
     return nullptr;
   }
-  std::shared_ptr<SqliteConnection> connection(new SqliteConnection(db));
+  std::shared_ptr<SqliteConnection> connection(
+      new SqliteConnection(db, path, info.st_dev, info.st_ino));
 
   // Reading the schema is what tells a database from any other file.
   char* message = nullptr;
-  const int check = sqlite3_exec(db, "PRAGMA query_only=1; SELECT count(*) FROM sqlite_master;",
-                                 nullptr, nullptr, &message);
+  int check = GuardConnection(db, &message);
+  if (check == SQLITE_OK) {
+    check = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, &message);
+  }
   if (check != SQLITE_OK) {
     *code = ResultFromSqlite(check, E_FAIL);
     *error = prefix + (message != nullptr ? message : sqlite3_errstr(check));
     sqlite3_free(message);
     return nullptr;
   }
-  sqlite3_set_authorizer(db, &Authorize, nullptr);
   return connection;
 }
 

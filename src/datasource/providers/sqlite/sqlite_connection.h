@@ -3,10 +3,13 @@
 // last one to go closes it).
 
 #include <sqlite3.h>
+#include <sys/types.h>
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "datasource/provider_ops.h"
 
@@ -25,6 +28,15 @@ class SqliteConnection {
   SqliteConnection& operator=(const SqliteConnection&) = delete;
 
   sqlite3* db() const { return db_; }
+
+  // Another connection to the same file, read-only and guarded like this one and with LIKE's
+  // letter-case rule of this one, for work that must be interruptible on its own:
+  // sqlite3_interrupt reaches every statement of a connection, so it may only be used on a
+  // connection nothing else runs on. Opened on first use; give it back when done. nullptr (no
+  // error object) when the file cannot be opened again or is no longer the file this
+  // connection reads.
+  sqlite3* TakeSideConnection() const;
+  void GiveBackSideConnection(sqlite3* side) const;
 
   // Raises the error object for the connection's last failure and returns its code
   // (SQLITE_INTERRUPT → DB_E_CANCELED, SQLITE_READONLY → DB_E_READONLY, ...).
@@ -49,11 +61,19 @@ class SqliteConnection {
   };
 
  private:
-  explicit SqliteConnection(sqlite3* db);
+  SqliteConnection(sqlite3* db, std::string path, dev_t device, ino_t inode);
   static int OnProgress(void* self);
+  bool SameFile() const;
+  bool CopyLikeRule(sqlite3* side) const;
 
   sqlite3* db_ = nullptr;
   mutable std::atomic<const std::atomic<bool>*> cancelFlag_{nullptr};
+  // The file as it was opened, so a side connection can be checked to read the same one.
+  std::string path_;
+  dev_t device_ = 0;
+  ino_t inode_ = 0;
+  mutable std::mutex sideMutex_;
+  mutable std::vector<sqlite3*> idleSides_;
 };
 
 // Maps an SQLite result code to ours.

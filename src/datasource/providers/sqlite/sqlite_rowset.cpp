@@ -52,7 +52,9 @@ SqliteRowset::~SqliteRowset() {
 }
 
 void SqliteRowset::Cancel() {
+  std::lock_guard lock(countMutex_);
   cancel_.store(true);
+  if (counting_ != nullptr) sqlite3_interrupt(counting_);
 }
 
 bool SqliteRowset::TakeCancel() {
@@ -142,36 +144,50 @@ HRESULT SqliteRowset::DoReadValue(std::size_t ordinal, CellValue* value) {
   return S_OK;
 }
 
+int SqliteRowset::StepCount(sqlite3* side, sqlite3_stmt* counter) {
+  {
+    std::lock_guard lock(countMutex_);
+    // A cancel that came before the side connection was known here has nothing to interrupt.
+    if (cancel_.load()) return SQLITE_INTERRUPT;
+    counting_ = side;
+  }
+  const int rc = sqlite3_step(counter);
+  std::lock_guard lock(countMutex_);
+  counting_ = nullptr;
+  return rc;
+}
+
 HRESULT SqliteRowset::CountRows(std::int64_t* count) {
   if (count == nullptr) return E_POINTER;
   if (HoldsRow()) return DB_E_ROWSNOTRELEASED;
   if (TakeCancel()) return RaiseError(DB_E_CANCELED, "The operation was canceled.", kProviderName);
+  sqlite3* side = connection_->TakeSideConnection();
+  if (side == nullptr) return E_NOTIMPL;  // the caller walks instead
   // The line break keeps a trailing "--" comment from swallowing the parenthesis.
   const std::string sql = "SELECT count(*) FROM (" + BareStatementText(statement_) + "\n)";
   sqlite3_stmt* counter = nullptr;
-  if (sqlite3_prepare_v2(connection_->db(), sql.c_str(), -1, &counter, nullptr) != SQLITE_OK ||
+  if (sqlite3_prepare_v2(side, sql.c_str(), -1, &counter, nullptr) != SQLITE_OK ||
       counter == nullptr) {
     // Not every statement can stand in a subquery (PRAGMA, EXPLAIN); the caller walks instead.
     sqlite3_finalize(counter);
+    connection_->GiveBackSideConnection(side);
     ClearErrorInfo();
     return E_NOTIMPL;
   }
-  int rc = SQLITE_OK;
-  {
-    SqliteConnection::CancelScope scope(*connection_, cancel_);
-    rc = sqlite3_step(counter);
-  }
-  HRESULT hr = S_OK;
-  if (rc == SQLITE_ROW) {
-    *count = sqlite3_column_int64(counter, 0);
-  } else if ((rc & 0xFF) == SQLITE_INTERRUPT) {
-    hr = RaiseError(DB_E_CANCELED, "The operation was canceled.", kProviderName);
-    cancel_.store(false);
-  } else {
-    hr = E_NOTIMPL;  // a walk will meet the same failure and report it properly
-  }
+  const int rc = StepCount(side, counter);
+  if (rc == SQLITE_ROW) *count = sqlite3_column_int64(counter, 0);
   sqlite3_finalize(counter);
-  if (hr != S_OK) return hr;
+  connection_->GiveBackSideConnection(side);
+  // A cancel while the count ran ends it even when the engine had finished before the
+  // interruption reached it: the caller asked to stop.
+  if (TakeCancel() || (rc & 0xFF) == SQLITE_INTERRUPT) {
+    *count = 0;
+    return RaiseError(DB_E_CANCELED, "The operation was canceled.", kProviderName);
+  }
+  if (rc != SQLITE_ROW) {
+    *count = 0;
+    return E_NOTIMPL;  // a walk will meet the same failure and report it properly
+  }
   return RestartPosition();
 }
 

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "datasource/providers/sqlite/sqlite_connection.h"
@@ -17,6 +18,8 @@ class SqliteRowset final : public RowsetBase {
   ~SqliteRowset() override;
 
   const char* ProviderName() const override { return kProviderName; }
+  // Counts on a side connection of its own (see SqliteConnection::TakeSideConnection): a count
+  // of a whole table is a single engine step that only sqlite3_interrupt can break.
   HRESULT CountRows(std::int64_t* count) override;
   void Cancel() override;
 
@@ -29,10 +32,16 @@ class SqliteRowset final : public RowsetBase {
  private:
   HRESULT Step();  // one sqlite3_step, mapped; S_OK on a row, DB_S_ENDOFROWSET at the end
   bool TakeCancel();
+  // Steps the count statement, interruptible by Cancel; the engine's result code.
+  int StepCount(sqlite3* side, sqlite3_stmt* counter);
 
   std::shared_ptr<SqliteConnection> connection_;
   sqlite3_stmt* statement_ = nullptr;
   std::atomic<bool> cancel_{false};
+  // The side connection a count is running on, for Cancel to interrupt; guarded by countMutex_
+  // so it is never interrupted after the count gave it back.
+  std::mutex countMutex_;
+  sqlite3* counting_ = nullptr;
   // After a failed or cancelled step the statement has lost its place; only a restart helps.
   bool mustRestart_ = false;
 };
