@@ -36,7 +36,7 @@ bench: build
 	@scripts/run-bench.sh $(BUILD)
 
 format:
-	@find src tests bench modules \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format -i
+	@find src tests bench modules tools \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format -i
 
 clean:
 	@rm -rf $(BUILD) $(ASAN_BUILD)

@@ -50,8 +50,9 @@ TreeItem DatabaseTree::InsertItem(TreeItem parent, const TreeItemSpec& entry) {
   live_.insert(item);
   item->setText(0, QString::fromStdString(entry.text));
   item->setIcon(0, ItemImage(entry.image));
-  item->setChildIndicatorPolicy(entry.hasChildren ? QTreeWidgetItem::ShowIndicator
-                                                 : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+  item->setChildIndicatorPolicy(entry.hasChildren
+                                    ? QTreeWidgetItem::ShowIndicator
+                                    : QTreeWidgetItem::DontShowIndicatorWhenChildless);
   if (entry.boldExpanded) {
     QFont bold = item->font(0);
     bold.setBold(true);
