@@ -1,6 +1,8 @@
 #include "tabledata/element_table.h"
 
 #include "elements/element_slots.h"
+#include "plugins/plugin_ui.h"
+#include "plugins/table_plugins.h"
 #include "shell/frame_services.h"
 #include "tabledata/cell_format.h"
 
@@ -8,10 +10,18 @@ namespace quillet {
 
 xElement_Table::xElement_Table(const ElementHost& host, unsigned nameId, int ownSlot,
                                int parentSlot)
-    : xElement(host, nameId, ownSlot, parentSlot, kNoSlot, kImageNone) {}
+    : xElement(host, nameId, ownSlot, parentSlot, kNoSlot, kImageNone) {
+  // Every table element is a user of the viewer plug-ins and owns the file that hands them
+  // cell values.
+  ownHandOver_ = std::make_unique<plugins::TablePlugins>(*this, host.services);
+  ownHandOver_->AttachPlugins(plugins::PluginFolder());
+  pluginHandOver_ = ownHandOver_.get();
+}
 
 xElement_Table::~xElement_Table() {
   ReleaseData();
+  pluginHandOver_ = nullptr;
+  ownHandOver_.reset();
 }
 
 std::unique_ptr<ShowData> xElement_Table::RequestRefresh() {

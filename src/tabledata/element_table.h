@@ -60,6 +60,10 @@ class xElement_Table : public xElement, public Pager, public QueryHolder {
   db::DBSTATUS CellStatus(int row, int column) const;
 
   void SetPluginHandOver(PluginHandOver* handOver) { pluginHandOver_ = handOver; }
+  // The data lock, for a reader that needs several cells or the row buffer to stay put.
+  std::unique_lock<std::recursive_mutex> LockData() const {
+    return std::unique_lock<std::recursive_mutex>(dataLock_);
+  }
 
   // Fetches absolute row `row` again into the row buffer under the data lock, for a reader
   // that needs a value whole (viewer hand-over). Throws cmlib::exception (context 60009).
@@ -107,6 +111,8 @@ class xElement_Table : public xElement, public Pager, public QueryHolder {
   std::string tableName_;
 
   PluginHandOver* pluginHandOver_ = nullptr;
+  // The element's own hand-over (with its storage file); made with the element.
+  std::unique_ptr<PluginHandOver> ownHandOver_;
 };
 
 }  // namespace quillet

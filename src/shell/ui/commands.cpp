@@ -9,6 +9,7 @@
 #include "config/key_path.h"
 #include "config/option_groups.h"
 #include "config/registry_export.h"
+#include "config/ui/properties_dialog.h"
 #include "datasource/cmlib_exception.h"
 #include "resources/string_table.h"
 #include "shell/ui/command_ids.h"
@@ -16,6 +17,7 @@
 #include "shell/ui/dialog_hooks.h"
 #include "shell/ui/frame_manager.h"
 #include "shell/ui/main_window.h"
+#include "shell/ui/plugin_commands.h"
 #include "shell/ui/status_bar.h"
 #include "sqlwindow/ui/sql_pane.h"
 #include "tabledata/ui/data_list_view.h"
@@ -148,8 +150,10 @@ bool MainWindow::RouteFrameCommand(unsigned id) {
       ExecuteSql();
       return true;
     case cmd::kConfiguration:
+      ShowConfiguration();
+      return true;
     case cmd::kPlugins:
-      // The properties and plug-ins dialogs come with their subsystems.
+      ShowPluginsDialog(*this);
       return true;
     case cmd::kTipOfTheDay:
       OfferTip(true);
@@ -160,7 +164,10 @@ bool MainWindow::RouteFrameCommand(unsigned id) {
     default:
       break;
   }
-  if (IsElementCommand(id)) return true;  // no element offers commands without plug-ins
+  if (IsElementCommand(id)) {
+    RunElementCommand(*this, id);
+    return true;
+  }
   return false;
 }
 
@@ -245,6 +252,14 @@ void MainWindow::ExecuteSql() {
   request->reload = true;
   request->query = sqlPane_->GetQueryText();
   StartJob(slot, std::move(request));
+}
+
+void MainWindow::ShowConfiguration() {
+  {
+    PropertiesDialog dialog(pages_, store_, propertiesPage_, this);
+    dialog.exec();
+  }
+  ApplyChangedPages();
 }
 
 void MainWindow::SaveConfigurationCommand() {

@@ -6,9 +6,12 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "config/key_path.h"
 #include "config/option_groups.h"
 #include "datasource/cmlib_exception.h"
+#include "plugins/ui/qt_plugin_ui.h"
 #include "report/ui/report_pane.h"
 #include "resources/string_table.h"
 #include "shell/application_paths.h"
@@ -58,6 +61,8 @@ MainWindow::MainWindow(FrameManager* manager, config::RegistryStore& store)
   dataList_->Model()->SetIdleProbe([this] { return IsIdle(); });
   setCentralWidget(dataList_);
   connect(dataList_, &DataListView::itemActivated, this, &MainWindow::ActivateListItem);
+  connect(dataList_, &DataListView::cellMenuCommand, this, [this](unsigned id) { OnCommand(id); });
+  plugins::ui::InstallQtPluginUi();
 
   CreateActions();
   CreateMenus();
@@ -166,6 +171,52 @@ void MainWindow::ApplyReportOptions() {
   report_->ApplyReportOptions(page.Value(config::option::kIsShowGrid, 1) != 0,
                               page.Value(config::option::kIsFullRowSel, 1) != 0,
                               page.Value(config::option::kIsFlatSB, 0) != 0);
+}
+
+void MainWindow::ApplyChangedPages() {
+  // A page applied once stays modified, so it is applied again after every later dialog.
+  const config::SettingsPage& general = pages_.GetPage(config::kPageGeneral);
+  if (general.IsModified())
+    connection_->Recent().SetMaximum(
+        std::clamp(general.Value(config::option::kRecentListMaxEnteries, 4),
+                   shell::RecentList::kMinimumMaximum, shell::RecentList::kMaximumMaximum));
+
+  const config::SettingsPage& list = pages_.GetPage(config::kPageDataList);
+  if (list.IsModified()) {
+    fullRowCursor_ = list.Value(config::option::kIsFullRowSel) == 1;
+    dataList_->SetFullRowCursor(fullRowCursor_);
+    dataList_->SetToolTipOptions(list.Value(config::option::kShowTT1) == 1,
+                                 list.Value(config::option::kShowTT2) == 1);
+    // Our list draws its grid from the option rather than from the element's list style, and
+    // the common or individual list settings decide the style the list slot shows.
+    dataList_->SetShowGrid(list.Value(config::option::kIsShowGrid) != 0);
+    elements_->SetUseIndividualProp(list.Value(config::option::kUseIndividualProp) != 0);
+    if (IsConnected()) ShowListSlotAgain();
+    dataList_->Redraw();
+  }
+
+  if (pages_.GetPage(config::kPageDataTree).IsModified()) {
+    ApplyTreeOptions();
+    tree_->viewport()->update();
+  }
+  if (pages_.GetPage(config::kPageReportWindow).IsModified()) {
+    ApplyReportOptions();
+    report_->update();
+  }
+}
+
+void MainWindow::ShowListSlotAgain() {
+  // Only while idle: a running job shows its element with the new options when it ends.
+  const int slot = elements_->ListSlot();
+  xElement* element = elements_->Element(slot);
+  if (element == nullptr || !element->HasListSettings() || !IsIdle()) return;
+  const ListSettings effective = elements_->EffectiveListSettings(slot);
+  if (effective.viewStyle == dataList_->ViewStyle()) return;
+  dataList_->SetViewStyle(effective.viewStyle);
+  if (effective.viewStyle == 1)
+    element->ShowDefault();
+  else
+    DeleteDataColumns();
 }
 
 void MainWindow::SetTitle(bool connected) {

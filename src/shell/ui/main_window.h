@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "config/option_groups.h"
 #include "config/page_set.h"
 #include "config/registry_store.h"
 #include "datasource/connection.h"
@@ -194,6 +195,10 @@ class MainWindow : public QMainWindow,
   void ApplyDataListOptions();
   void ApplyTreeOptions();
   void ApplyReportOptions();
+  // The properties dialog, then its changed pages into the views.
+  void ShowConfiguration();
+  void ApplyChangedPages();
+  void ShowListSlotAgain();
 
   // Command handlers.
   bool RouteFrameCommand(unsigned id);
@@ -257,6 +262,7 @@ class MainWindow : public QMainWindow,
   QDockWidget* sqlDock_ = nullptr;
   QTimer* idleTimer_ = nullptr;
   bool fullRowCursor_ = true;
+  unsigned propertiesPage_ = config::kPageGeneral;  // the properties page shown last
   // Set from the start of a job until its first report arrives: the worker's own busy state
   // begins only once its thread runs.
   bool jobStarting_ = false;

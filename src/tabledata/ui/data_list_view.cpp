@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "elements/element.h"
+#include "plugins/plugin_hand_over.h"
 #include "resources/string_table.h"
 #include "tabledata/data_list_model.h"
 #include "tabledata/ui/data_cell_delegate.h"
@@ -378,14 +379,32 @@ void DataListView::HandleToolTipClick(const QPoint& viewportPos, const QPoint& g
 }
 
 void DataListView::OpenCellMenu() {
-  cellMenu_->clear();
-  const bool filled =
-      menuFiller_ && menuFiller_(cellMenu_, cursor_.CurrentRow(), cursor_.CurrentColumn());
-  if (!filled || cellMenu_->isEmpty()) {
+  if (menuFiller_) {
     cellMenu_->clear();
-    QAction* empty =
-        cellMenu_->addAction(QString::fromStdString(LoadResourceString(kStringEmptyMenu)));
-    empty->setEnabled(false);
+    if (!menuFiller_(cellMenu_, cursor_.CurrentRow(), cursor_.CurrentColumn()) ||
+        cellMenu_->isEmpty()) {
+      cellMenu_->clear();
+      QAction* empty =
+          cellMenu_->addAction(QString::fromStdString(LoadResourceString(kStringEmptyMenu)));
+      empty->setEnabled(false);
+    }
+  } else {
+    xElement* element = model_->Element();
+    PluginHandOver* handOver = element != nullptr ? element->GetPluginHandOver() : nullptr;
+    if (handOver == nullptr) return;
+    handOver->FillCellMenu(cellMenuModel_, cursor_.CurrentRow(), cursor_.CurrentColumn());
+    cellMenu_->clear();
+    for (const shell::MenuItem& item : cellMenuModel_.Items()) {
+      if (item.separator) {
+        cellMenu_->addSeparator();
+        continue;
+      }
+      QAction* action = cellMenu_->addAction(QString::fromStdString(item.text));
+      action->setEnabled(item.enabled);
+      const unsigned id = item.id;
+      connect(action, &QAction::triggered, this, [this, id] { emit cellMenuCommand(id); });
+    }
+    if (cellMenu_->isEmpty()) return;
   }
   QPoint anchor;
   if (style_ == kStyleReport) {

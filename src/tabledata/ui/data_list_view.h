@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "shell/menu_model.h"
 #include "tabledata/ui/virtual_list_model.h"
 
 namespace quillet {
@@ -110,8 +111,9 @@ class DataListView : public QWidget {
   void HandleToolTipClick(const QPoint& viewportPos, const QPoint& globalPos,
                           Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
 
-  // The cursor cell's viewer menu. Filled by the frame's filler when one is set (the element's
-  // plug-ins); else it holds a grayed "(empty)".
+  // The cursor cell's viewer menu: the plug-ins of the element's hand-over that accept the
+  // cell (a filler, when set, takes the hand-over's place). An element without hand-over opens
+  // no menu. Choosing an entry emits cellMenuCommand.
   void OpenCellMenu();
   QMenu* CellMenu() const { return cellMenu_; }
   void SetCellMenuFiller(std::function<bool(QMenu*, int row, int column)> filler) {
@@ -125,6 +127,8 @@ class DataListView : public QWidget {
   void cursorChanged(int row, int column);
   // Double-click or Enter on an item (activation of folder items).
   void itemActivated(int row);
+  // An entry of the cell menu was chosen (a plug-in command, 53248 to 53504).
+  void cellMenuCommand(unsigned id);
 
  private:
   int RowsPerVisiblePage() const;
@@ -145,6 +149,7 @@ class DataListView : public QWidget {
   bool tipOnShiftClick_ = true;
   QString lastToolTip_;
   std::function<bool(QMenu*, int, int)> menuFiller_;
+  shell::MenuModel cellMenuModel_;  // kept between uses: a failed refill shows the old items
 };
 
 }  // namespace quillet::ui

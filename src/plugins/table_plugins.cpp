@@ -1,0 +1,255 @@
+#include "plugins/table_plugins.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+#include "datasource/cmlib_exception.h"
+#include "datasource/text_convert.h"
+#include "elements/element_slots.h"
+#include "elements/provider_error.h"
+#include "plugins/plugin_manager.h"
+#include "plugins/plugin_ui.h"
+#include "resources/string_table.h"
+#include "shell/frame_services.h"
+#include "tabledata/element_table.h"
+
+namespace quillet::plugins {
+namespace {
+
+constexpr unsigned kNoStorage = 60013;
+constexpr std::uint32_t kCopyPiece = 1024;
+
+[[noreturn]] void RaiseSystemError(int error) {
+  throw cmlib::exception(std::strerror(error != 0 ? error : EIO));
+}
+
+void Write(QuilletStream* stream, const void* data, std::size_t size) {
+  errno = 0;
+  if (WriteAll(stream, data, size) < 0) RaiseSystemError(errno);
+}
+
+bool IsByteType(db::DBTYPE type) {
+  return type == db::DBTYPE_BYTES || type == db::DBTYPE_STR || type == db::DBTYPE_WSTR;
+}
+
+// Everything the value copy holds, given back however it ends.
+struct ValueCopy {
+  std::shared_ptr<db::IRowset> rowset;
+  db::HACCESSOR accessor = db::DB_NULL_HACCESSOR;
+  db::HROW row = db::DB_NULL_HROW;
+  db::ISequentialStream* value = nullptr;
+  ~ValueCopy() {
+    if (value != nullptr) value->Release();
+    if (rowset && row != db::DB_NULL_HROW) rowset->ReleaseRows(1, &row);
+    if (rowset && accessor != db::DB_NULL_HACCESSOR) rowset->ReleaseAccessor(accessor);
+  }
+};
+
+void Check(db::HRESULT hr) {
+  if (db::Failed(hr)) RaiseProviderError(ids::kContextField, hr);
+}
+
+}  // namespace
+
+TablePlugins::TablePlugins(xElement_Table& element, FrameServices* services,
+                           const std::string& storageFolder)
+    : element_(element), services_(services), storage_(storageFolder) {
+  if (!storage_.IsOpen() && services_ != nullptr)
+    services_->ShowMessage(LoadResourceString(ids::kErrorCaption), LoadResourceString(kNoStorage),
+                           MessageIcon::Error);
+}
+
+TablePlugins::~TablePlugins() {
+  DetachPlugins();
+}
+
+void TablePlugins::AttachPlugins(const std::string& folder) {
+  if (attached_) return;
+  PluginManager::Attach(folder);
+  attached_ = true;
+}
+
+void TablePlugins::DetachPlugins() {
+  if (!attached_) return;
+  attached_ = false;
+  PluginManager::Detach();
+}
+
+int TablePlugins::GetPluginCount() const {
+  PluginManager* manager = attached_ ? PluginManager::Instance() : nullptr;
+  return manager != nullptr ? manager->Count() : 0;
+}
+
+Plugin* TablePlugins::GetPlugin(int index) const {
+  PluginManager* manager = attached_ ? PluginManager::Instance() : nullptr;
+  return manager != nullptr ? manager->At(index) : nullptr;
+}
+
+void TablePlugins::FillCellMenu(shell::MenuModel& menu, int row, int column) {
+  BlobInfo info{};
+  if (!WriteCellToStorage(row, column, &info)) return;
+  PluginManager* manager = attached_ ? PluginManager::Instance() : nullptr;
+  if (manager != nullptr) {
+    manager->FillMenu(menu, &info);
+  } else {
+    PluginManager none;
+    none.FillMenu(menu, &info);
+  }
+  ReleaseCellStorage(&info);
+}
+
+void TablePlugins::RunPluginCommand(unsigned id, int row, int column) {
+  PluginManager* manager = attached_ ? PluginManager::Instance() : nullptr;
+  if (manager == nullptr || manager->Find(id) == nullptr) return;
+  BlobInfo info{};
+  if (!WriteCellToStorage(row, column, &info)) return;
+  manager->Run(id, &info, CurrentPluginUi(), services_);
+  ReleaseCellStorage(&info);
+}
+
+void TablePlugins::ReportFailure(const std::string& text) {
+  if (services_ != nullptr) services_->ReportError(text);
+}
+
+bool TablePlugins::WriteCellToStorage(int row, int column, BlobInfo* info) {
+  if (row < 0 || column <= 0 || info == nullptr || !storage_.IsOpen()) return false;
+  try {
+    if (WriteCell(row, column, info)) return true;
+  } catch (const cmlib::exception& e) {
+    ReportFailure(e.text());
+  } catch (...) {
+    if (services_ != nullptr)
+      services_->ShowMessage(LoadResourceString(ids::kErrorCaption),
+                             LoadResourceString(ids::kUnknownError), MessageIcon::Error);
+  }
+  ReleaseCellStorage(info);
+  return false;
+}
+
+bool TablePlugins::WriteCell(int row, int column, BlobInfo* info) {
+  // The re-fetch rewrites the element's row buffer: no load or page turn may run meanwhile.
+  auto lock = element_.LockData();
+  if (!element_.HasData()) return false;
+  const std::vector<ColumnInfo> columns = element_.Columns();
+  if (static_cast<std::size_t>(column) > columns.size()) return false;
+  const int rowsShown =
+      element_.GetRowsInPage() > 0 ? element_.GetRowsInPage() : element_.GetRowCount();
+  if (row >= rowsShown) return false;
+  // A null value has nothing to show; an unknown cell neither.
+  const db::DBSTATUS cached = element_.CellStatus(row, column);
+  if (cached == db::DBSTATUS_S_ISNULL || cached == db::DBSTATUS_E_UNAVAILABLE) return false;
+
+  if (info->stream != nullptr) info->stream->vtbl->Release(info->stream);
+  errno = 0;
+  info->stream = storage_.CreateStream(kBlobStreamName);
+  if (info->stream == nullptr) RaiseSystemError(errno);
+
+  const long long absolute =
+      static_cast<long long>(element_.GetCurrentPage()) * element_.GetPageSize() + row;
+  const ColumnInfo& columnInfo = columns[static_cast<std::size_t>(column - 1)];
+  const std::size_t index = static_cast<std::size_t>(column - 1);
+
+  // The cache holds at most 512 bytes of a long value: such a value is read again whole.
+  bool whole = element_.RowBufferCell(index).IsLong();
+  db::DBTYPE type = columnInfo.type;
+  if (!whole) {
+    auto fetched = element_.FetchRowAgain(absolute);
+    DataCellRef cell = element_.RowBufferCell(index);
+    if (cell.Status() == db::DBSTATUS_S_ISNULL) return false;
+    const db::DBTYPE cellType = cell.Type();
+    if (cell.Status() == db::DBSTATUS_S_TRUNCATED) {
+      // Cut at the inline limit: the user wants all of it, not the first 512 bytes.
+      whole = true;
+      if (!IsByteType(type)) type = cellType;
+    } else if ((cellType & db::DBTYPE_BYREF) != 0) {
+      if (cell.Length() > cell.MaxLen() || cell.Pointer() == nullptr) {
+        whole = true;  // longer than the column claims: read it as a stream instead
+      } else {
+        Write(info->stream, cell.Pointer(), cell.Length());
+      }
+    } else {
+      type = cellType;
+      // Text goes with its terminator and zero fill; binary bytes with their own length only.
+      const std::size_t size = cellType == db::DBTYPE_BYTES
+                                   ? std::min<std::size_t>(cell.Length(), kInlineValueMax)
+                                   : kClearedInlineBytes;
+      Write(info->stream, cell.Value(), size);
+    }
+  }
+  if (whole) CopyValueStream(absolute, column, info->stream);
+  info->type = type;
+  return true;
+}
+
+void TablePlugins::CopyValueStream(long long absoluteRow, int column, QuilletStream* stream) {
+  SessionRef session = element_.CurrentSession();
+  if (!session) RaiseProviderError(ids::kContextField, db::E_UNEXPECTED);
+  std::shared_ptr<db::ICommand> command;
+  db::HRESULT hr = session->CreateCommand(&command);
+  if (db::Succeeded(hr) && !command) hr = db::E_UNEXPECTED;
+  Check(hr);
+  Check(command->SetCommandText(db::DBGUID_DEFAULT, db::Utf8ToUtf16(element_.GetLastQuery())));
+  ValueCopy copy;
+  std::int64_t affected = 0;
+  Check(command->Execute(&copy.rowset, &affected));
+  if (!copy.rowset) Check(db::DB_E_NOTABLE);
+
+  // One binding: the column as a stream object, its length and status after the pointer.
+  static const db::DBOBJECT kStreamObject{0, db::IID_ISequentialStream};
+  db::DBBINDING binding;
+  binding.iOrdinal = static_cast<std::size_t>(column);
+  binding.obValue = 0;
+  binding.obLength = sizeof(void*);
+  binding.obStatus = sizeof(void*) + sizeof(std::uint32_t);
+  binding.pObject = &kStreamObject;
+  binding.dwPart = db::DBPART_VALUE | db::DBPART_LENGTH | db::DBPART_STATUS;
+  binding.dwMemOwner = db::DBMEMOWNER_CLIENTOWNED;
+  binding.cbMaxLen = sizeof(void*);
+  binding.wType = db::DBTYPE_IUNKNOWN;
+  std::array<std::uint8_t, sizeof(void*) + 2 * sizeof(std::uint32_t)> record{};
+  Check(copy.rowset->CreateAccessor(db::DBACCESSOR_ROWDATA, {binding}, record.size(),
+                                    &copy.accessor));
+
+  std::size_t obtained = 0;
+  if (absoluteRow == 0) Check(copy.rowset->RestartPosition());
+  hr = copy.rowset->GetNextRows(absoluteRow, 1, &obtained, &copy.row);
+  Check(hr);
+  if (hr != db::S_OK) {
+    copy.row = db::DB_NULL_HROW;
+    Check(db::DB_E_BADROWHANDLE);  // the row is gone since the list was loaded
+  }
+  Check(copy.rowset->GetData(copy.row, copy.accessor, record.data()));
+  db::DBSTATUS status = 0;
+  std::memcpy(&status, record.data() + binding.obStatus, sizeof status);
+  std::memcpy(&copy.value, record.data(), sizeof copy.value);
+  if (status == db::DBSTATUS_S_ISNULL) return;  // an empty stream
+  if (status != db::DBSTATUS_S_OK || copy.value == nullptr) Check(db::DB_E_CANTCONVERTVALUE);
+
+  // Piece by piece: a long value is never held whole in memory.
+  std::array<char, kCopyPiece> piece{};
+  while (true) {
+    std::uint32_t read = 0;
+    Check(copy.value->Read(piece.data(), kCopyPiece, &read));
+    if (read > 0) Write(stream, piece.data(), read);
+    if (read < kCopyPiece) break;
+  }
+}
+
+void TablePlugins::ReleaseCellStorage(BlobInfo* info) {
+  {
+    auto lock = element_.LockData();
+    if (element_.HasData()) {
+      const std::size_t count = element_.Columns().size();
+      for (std::size_t i = 0; i < count; ++i) ClearCell(element_.RowBufferCell(i));
+    }
+  }
+  if (info != nullptr && info->stream != nullptr) {
+    info->stream->vtbl->Release(info->stream);
+    info->stream = nullptr;
+  }
+  storage_.DestroyElement(kBlobStreamName);
+}
+
+}  // namespace quillet::plugins

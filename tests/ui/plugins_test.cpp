@@ -1,0 +1,287 @@
+// Viewer plug-ins as a user meets them: the cell menu of a long text, the program's own text
+// viewer with the whole value, the sample image and hex viewers from the plug-ins folder, and
+// the Plug-ins dialog.
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <sqlite3.h>
+
+#include <memory>
+
+#include "config/registry_store.h"
+#include "plugins/plugin_manager.h"
+#include "plugins/plugin_ui.h"
+#include "plugins/ui/modal_runner.h"
+#include "plugins/ui/plugins_dialog.h"
+#include "plugins/ui/text_viewer_dialog.h"
+#include "shell/ui/command_ids.h"
+#include "shell/ui/database_tree.h"
+#include "shell/ui/frame_manager.h"
+#include "shell/ui/main_window.h"
+#include "tabledata/ui/data_list_view.h"
+#include "ui_test_support.h"
+
+using namespace quillet;
+using namespace quillet::ui;
+using quillet::uitest::WaitIdle;
+
+namespace {
+
+QTreeWidgetItem* WaitForTreeItem(DatabaseTree* tree, QTreeWidgetItem* parent, const QString& text) {
+  for (int i = 0; i < 500; ++i) {
+    if (QTreeWidgetItem* item = tree->FindChild(parent, text)) return item;
+    QTest::qWait(10);
+  }
+  return nullptr;
+}
+
+void Activate(DatabaseTree* tree, QTreeWidgetItem* item) {
+  tree->setCurrentItem(item);
+  QTest::keyClick(tree, Qt::Key_Return);
+}
+
+int FindColumn(DataListView* list, const QString& title) {
+  for (int c = 0; c < list->Model()->columnCount(); ++c)
+    if (list->Model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == title) return c;
+  return -1;
+}
+
+QStringList MenuTexts(QMenu* menu) {
+  QStringList texts;
+  for (QAction* action : menu->actions())
+    texts << (action->isSeparator()
+                  ? QStringLiteral("---")
+                  : (action->isEnabled() ? QString() : QStringLiteral("gray ")) + action->text());
+  return texts;
+}
+
+QAction* MenuAction(QMenu* menu, const QString& text) {
+  for (QAction* action : menu->actions())
+    if (action->text() == text) return action;
+  return nullptr;
+}
+
+QString DemoValue(const QString& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(uitest::DemoDb().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* statement = nullptr;
+  QString value;
+  if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK &&
+      sqlite3_step(statement) == SQLITE_ROW)
+    value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return value;
+}
+
+}  // namespace
+
+class PluginsTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<FrameManager> manager_;
+  std::unique_ptr<uitest::MessageRecorder> boxes_;
+
+  MainWindow* OpenTable(const QString& name) {
+    const std::vector<std::string> args{"quillet", "-udl", uitest::DemoUdl().toStdString()};
+    manager_ = std::make_unique<FrameManager>(args, config::RegistryStore::Default());
+    manager_->SetOfferTips(false);
+    MainWindow* window = manager_->AddWindow(FrameManager::CommandString(args));
+    if (window == nullptr) return nullptr;
+    window->resize(1100, 720);
+    WaitIdle(window);
+    DatabaseTree* tree = window->Tree();
+    QTreeWidgetItem* root = WaitForTreeItem(tree, nullptr, QStringLiteral("Data Base"));
+    QTreeWidgetItem* tables =
+        root != nullptr ? WaitForTreeItem(tree, root, QStringLiteral("Tables")) : nullptr;
+    if (tables == nullptr) return nullptr;
+    Activate(tree, tables);
+    WaitIdle(window);
+    tables->setExpanded(true);
+    QTreeWidgetItem* table = WaitForTreeItem(tree, tables, name);
+    if (table == nullptr) return nullptr;
+    Activate(tree, table);
+    WaitIdle(window);
+    return window;
+  }
+
+  // Opens the cursor cell's menu with Enter, as the user would.
+  QMenu* OpenCellMenu(DataListView* list, int row, int column) {
+    list->SetCursor(row, column);
+    QTest::keyClick(list->ReportView(), Qt::Key_Return);
+    if (!QTest::qWaitFor([list] { return list->CellMenu()->isVisible(); }, 5000)) return nullptr;
+    return list->CellMenu();
+  }
+
+ private slots:
+  void initTestCase() {
+    uitest::ResetSettingsStore();
+    QVERIFY2(QFileInfo::exists(uitest::DemoUdl()), "the demo data link is missing");
+  }
+
+  void init() { boxes_ = std::make_unique<uitest::MessageRecorder>(); }
+
+  void cleanup() {
+    plugins::ui::SetModalRunner({});
+    manager_.reset();
+    boxes_.reset();
+    plugins::SetPluginFolder("");
+    QVERIFY(plugins::PluginManager::Instance() == nullptr);
+  }
+
+  void textViewerShowsTheWholeLongText() {
+    plugins::SetPluginFolder("/nonexistent/plugins/");
+    MainWindow* window = OpenTable(QStringLiteral("documents"));
+    QVERIFY(window != nullptr);
+    DataListView* list = window->DataList();
+    const int body = FindColumn(list, QStringLiteral("body"));
+    QVERIFY(body > 0);
+    QCOMPARE(list->Model()->CellText(1, body), QStringLiteral("(TEXT)"));
+
+    QMenu* menu = OpenCellMenu(list, 1, body);
+    QVERIFY(menu != nullptr);
+    QCOMPARE(MenuTexts(menu), QStringList{QStringLiteral("Show as a simple text")});
+
+    QString shown;
+    QString title;
+    bool readOnly = false;
+    int narrowest = 0;
+    plugins::ui::SetModalRunner([&](QDialog& dialog) -> int {
+      auto* viewer = qobject_cast<plugins::ui::TextViewerDialog*>(&dialog);
+      if (viewer == nullptr) return 0;
+      title = viewer->windowTitle();
+      shown = viewer->TextBox()->toPlainText();
+      readOnly = viewer->TextBox()->isReadOnly();
+      viewer->show();
+      if (!QTest::qWaitForWindowExposed(viewer)) return 0;
+      viewer->TextBox()->moveCursor(QTextCursor::Start);
+      uitest::SaveScreenshot(viewer, QStringLiteral("text_viewer.png"));
+      // It resizes, but not below its first size.
+      viewer->resize(200, 100);
+      narrowest = viewer->width();
+      viewer->CloseButton()->click();
+      return dialog.result();
+    });
+    MenuAction(menu, QStringLiteral("Show as a simple text"))->trigger();
+    menu->hide();
+    QCOMPARE(title, QStringLiteral("Showing data as plain text"));
+    QVERIFY(readOnly);
+    QVERIFY(narrowest >= 500);
+    const QString expected = DemoValue(QStringLiteral("select body from documents where id = 2"));
+    QCOMPARE(shown.size(), 100000);
+    QCOMPARE(shown, expected);
+    QVERIFY(boxes_->Boxes().empty());
+
+    // A binary cell offers no viewer without modules.
+    const int raw = FindColumn(list, QStringLiteral("raw"));
+    menu = OpenCellMenu(list, 2, raw);
+    QVERIFY(menu != nullptr);
+    QCOMPARE(MenuTexts(menu), QStringList{QStringLiteral("gray (empty)")});
+    menu->hide();
+  }
+
+  void imageViewerShowsADemoPicture() {
+    plugins::SetPluginFolder((uitest::BuildDir() + QStringLiteral("/bin/plugins/")).toStdString());
+    MainWindow* window = OpenTable(QStringLiteral("pictures"));
+    QVERIFY(window != nullptr);
+    DataListView* list = window->DataList();
+    const int image = FindColumn(list, QStringLiteral("image"));
+    QVERIFY(image > 0);
+
+    // Bytes that are no picture get the hex viewer only.
+    QMenu* menu = OpenCellMenu(list, 2, image);
+    QVERIFY(menu != nullptr);
+    QCOMPARE(MenuTexts(menu), QStringList{QStringLiteral("Show as hex")});
+    menu->hide();
+
+    menu = OpenCellMenu(list, 1, image);
+    QVERIFY(menu != nullptr);
+    QCOMPARE(MenuTexts(menu),
+             (QStringList{QStringLiteral("Show as hex"), QStringLiteral("Show as an image")}));
+
+    // The module runs its own modal dialog: look at it from inside its loop, then close it.
+    QString title;
+    QTimer::singleShot(0, this, [&title] {
+      QWidget* dialog = nullptr;
+      if (!QTest::qWaitFor(
+              [&dialog] { return (dialog = QApplication::activeModalWidget()) != nullptr; }, 5000))
+        return;
+      if (!QTest::qWaitForWindowExposed(dialog)) return;
+      QTest::qWait(50);
+      title = dialog->windowTitle();
+      uitest::SaveScreenshot(dialog, QStringLiteral("image_viewer.png"));
+      qobject_cast<QDialog*>(dialog)->accept();
+    });
+    MenuAction(menu, QStringLiteral("Show as an image"))->trigger();
+    menu->hide();
+    QCOMPARE(title, QStringLiteral("Image viewer - 16 x 16 pixels"));
+    QVERIFY(boxes_->Boxes().empty());
+  }
+
+  void pluginsDialogListsWhatEachElementLoaded() {
+    plugins::SetPluginFolder((uitest::BuildDir() + QStringLiteral("/bin/plugins/")).toStdString());
+    MainWindow* window = OpenTable(QStringLiteral("pictures"));
+    QVERIFY(window != nullptr);
+    QStringList tableChildren;
+    QStringList databaseChildren;
+    bool buttonsOff = false;
+    plugins::ui::SetModalRunner([&](QDialog& dialog) -> int {
+      auto* plugins = qobject_cast<plugins::ui::PluginsDialog*>(&dialog);
+      if (plugins == nullptr) return 0;
+      QTreeWidget* tree = plugins->Tree();
+      for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* root = tree->topLevelItem(i);
+        QStringList* children = root->text(0).startsWith(QStringLiteral("Table:")) ? &tableChildren
+                                : root->text(0) == QStringLiteral("Data Base") ? &databaseChildren
+                                                                               : nullptr;
+        for (int c = 0; children != nullptr && c < root->childCount(); ++c)
+          *children << root->child(c)->text(0);
+      }
+      buttonsOff =
+          !plugins->ConfigurateButton()->isEnabled() && !plugins->AboutButton()->isEnabled();
+      plugins->show();
+      if (QTest::qWaitForWindowExposed(plugins))
+        uitest::SaveScreenshot(plugins, QStringLiteral("plugins_dialog.png"));
+      plugins->accept();
+      return 1;
+    });
+    window->OnCommand(cmd::kPlugins);
+    QCOMPARE(tableChildren,
+             (QStringList{QStringLiteral("Simple text viewer "), QStringLiteral("Hex viewer"),
+                          QStringLiteral("Image viewer")}));
+    QCOMPARE(databaseChildren, QStringList{QStringLiteral("(empty)")});
+    QVERIFY(buttonsOff);
+  }
+
+  void elementCommandsOutsideTheRangeReachNoPlugin() {
+    plugins::SetPluginFolder("/nonexistent/plugins/");
+    MainWindow* window = OpenTable(QStringLiteral("documents"));
+    QVERIFY(window != nullptr);
+    DataListView* list = window->DataList();
+    list->SetCursor(1, FindColumn(list, QStringLiteral("body")));
+    int shown = 0;
+    plugins::ui::SetModalRunner([&shown](QDialog&) {
+      ++shown;
+      return 1;
+    });
+    window->OnCommand(53247);
+    window->OnCommand(53505);
+    window->OnCommand(53249);  // in the range, but no plug-in has it
+    QCOMPARE(shown, 0);
+    window->OnCommand(53248);
+    QCOMPARE(shown, 1);
+    QVERIFY(boxes_->Boxes().empty());
+  }
+};
+
+QTEST_MAIN(PluginsTest)
+#include "plugins_test.moc"
