@@ -15,17 +15,12 @@
 namespace quillet::test {
 namespace {
 
-class ElementsPostgresTest : public ::testing::Test {
+class ElementsPostgresTest : public db::testing::PgServerTest {
  protected:
   void SetUp() override {
-    auto env = db::testing::ReadServerEnv();
-    if (env.count("ODBC_CONNECT") == 0) GTEST_FAIL() << "no test server";
-    db::testing::Opened opened;
-    ASSERT_EQ(db::testing::OpenInitString("Provider=ODBC;" + env["ODBC_CONNECT"], &opened),
-              db::S_OK)
-        << db::testing::TakeErrorText();
-    source_ = opened.source;
-    session_ = opened.session;
+    PgServerTest::SetUp();
+    if (HasFatalFailure()) return;
+    session_ = opened_.session;
     set_ = std::make_unique<xElementSet>(services_, &session_, &cancel_, nullptr);
   }
   std::vector<std::string> Names(int slot) {
@@ -42,7 +37,6 @@ class ElementsPostgresTest : public ::testing::Test {
   }
 
   RecordingServices services_;
-  std::shared_ptr<db::IDBInitialize> source_;
   SessionRef session_;
   JobCancel cancel_;
   std::unique_ptr<xElementSet> set_;

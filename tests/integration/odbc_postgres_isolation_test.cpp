@@ -15,20 +15,8 @@ namespace {
 
 constexpr std::int64_t kBigTableRows = 100000;
 
-class OdbcPostgresIsolationTest : public ::testing::Test {
+class OdbcPostgresIsolationTest : public PgServerTest {
  protected:
-  static void SetUpTestSuite() { env_ = ReadServerEnv(); }
-
-  void SetUp() override {
-    if (env_.count("ODBC_CONNECT") == 0) {
-      GTEST_FAIL() << "no test server: QUILLET_PG_STATE/odbc.env is missing";
-    }
-    ASSERT_EQ(OpenInitString("Provider=ODBC;" + env_["ODBC_CONNECT"], &opened_), S_OK)
-        << TakeErrorText();
-  }
-
-  ISession& Session() { return *opened_.session; }
-
   // Fetches `rows` rows one at a time and checks they carry the ids first, first + 1, ...
   static void ExpectIds(IRowset& rowset, std::int64_t first, std::int64_t rows) {
     for (std::int64_t i = 0; i < rows; ++i) {
@@ -57,9 +45,6 @@ class OdbcPostgresIsolationTest : public ::testing::Test {
         Session(), "select count(*) from pg_stat_activity where datname = current_database()");
     return rows.empty() ? -1 : std::stoll(rows[0][0].value_or("-1"));
   }
-
-  static inline std::map<std::string, std::string> env_;
-  Opened opened_;
 };
 
 // Statements that fail on the server in different ways while another rowset is open.

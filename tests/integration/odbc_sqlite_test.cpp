@@ -1,17 +1,13 @@
 // The ODBC provider with the SQLite ODBC driver against real database files.
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
-#include <unistd.h>
 
-#include <cstring>
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
-#include "datasource/text_convert.h"
 #include "datasource/udl_file.h"
 #include "odbc_test_support.h"
+#include "unit/datasource/test_files.h"
 
 namespace quillet::db::testing {
 namespace {
@@ -30,52 +26,36 @@ std::string MixedText(std::size_t characters) {
 class OdbcSqliteTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("quillet-odbc-sqlite-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-    path_ = (dir_ / "shop data.db").string();
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
-    const std::string sql =
-        "create table people(id integer primary key, name varchar(40), note text, photo blob);"
-        "insert into people values(1, 'Zoë', null, x'00ff10');"
-        "insert into people values(2, 'Ann', 'hello', null);"
-        "create view adults as select id, name from people;"
-        "create table numbers(n integer);"
-        "with recursive c(x) as (select 0 union all select x + 1 from c where x < 999) "
-        "insert into numbers select x from c;"
-        "create table long_values(id integer, body text);";
-    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_stmt* stmt = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, "insert into long_values values(1, ?)", -1, &stmt, nullptr),
-              SQLITE_OK);
+    path_ = folder_.File("shop data.db");
     longText_ = MixedText(100000);
-    sqlite3_bind_text(stmt, 1, longText_.data(), static_cast<int>(longText_.size()), SQLITE_STATIC);
-    ASSERT_EQ(sqlite3_step(stmt), SQLITE_DONE);
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    ASSERT_EQ(OpenInitString(InitString(), &opened_), S_OK) << TakeErrorText();
-  }
-  void TearDown() override {
-    opened_ = {};
-    fs::remove_all(dir_);
+    RunSql(path_,
+           "create table people(id integer primary key, name varchar(40), note text, photo blob);"
+           "insert into people values(1, 'Zoë', null, x'00ff10');"
+           "insert into people values(2, 'Ann', 'hello', null);"
+           "create view adults as select id, name from people;"
+           "create table numbers(n integer);"
+           "with recursive c(x) as (select 0 union all select x + 1 from c where x < 999) "
+           "insert into numbers select x from c;"
+           "create table long_values(id integer, body text);"
+           "insert into long_values values(1, '" +
+               longText_ + "');");
+    ASSERT_EQ(OpenInitString(InitString(path_), &opened_), S_OK) << TakeErrorText();
   }
 
-  std::string InitString() const {
-    return "Provider=ODBC;Driver=SQLite3;Database=\"" + path_ + "\"";
+  static std::string InitString(const std::string& path) {
+    return "Provider=ODBC;Driver=SQLite3;Database=\"" + path + "\"";
   }
 
   ISession& Session() { return *opened_.session; }
 
-  fs::path dir_;
+  TempFolder folder_;
   std::string path_;
   std::string longText_;
   Opened opened_;
 };
 
 TEST_F(OdbcSqliteTest, DataLinkFileWithExtendedPropertiesOpensTheDatabase) {
-  const std::string udl = (dir_ / "shop.udl").string();
+  const std::string udl = folder_.File("shop.udl");
   std::string error;
   ASSERT_TRUE(WriteDataLinkFile(
       udl,
@@ -84,10 +64,7 @@ TEST_F(OdbcSqliteTest, DataLinkFileWithExtendedPropertiesOpensTheDatabase) {
           path_ + "\"",
       &error))
       << error;
-  std::ifstream in(udl, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  ASSERT_GE(bytes.size(), 2u);
-  EXPECT_EQ(bytes.substr(0, 2), std::string("\xFF\xFE", 2));
+  EXPECT_EQ(ReadBytes(udl).substr(0, 2), std::string("\xFF\xFE", 2));
 
   Opened opened;
   ASSERT_EQ(OpenDataLinkFile(udl, &opened), S_OK) << TakeErrorText();
@@ -140,42 +117,10 @@ TEST_F(OdbcSqliteTest, SkipsRestartsAndCountsAgreeWithAWalk) {
 TEST_F(OdbcSqliteTest, LongTextStreamsWholeAcrossCharacterBoundaries) {
   std::shared_ptr<IRowset> rowset;
   ASSERT_EQ(RunSql(Session(), "select body from long_values", &rowset), S_OK) << TakeErrorText();
-  std::vector<DBCOLUMNINFO> columns;
-  ASSERT_EQ(rowset->GetColumnInfo(&columns), S_OK);
-  DBOBJECT object{0, IID_ISequentialStream};
-  DBBINDING b;
-  b.iOrdinal = 1;
-  b.obValue = 0;
-  b.obLength = 8;
-  b.obStatus = 12;
-  b.dwPart = DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS;
-  b.wType = DBTYPE_IUNKNOWN;
-  b.cbMaxLen = sizeof(void*);
-  b.pObject = &object;
-  HACCESSOR accessor = DB_NULL_HACCESSOR;
-  ASSERT_EQ(rowset->CreateAccessor(DBACCESSOR_ROWDATA, {b}, 16, &accessor), S_OK);
-  std::size_t obtained = 0;
-  HROW row = DB_NULL_HROW;
-  ASSERT_EQ(rowset->GetNextRows(0, 1, &obtained, &row), S_OK);
-  std::uint8_t buffer[16] = {};
-  ASSERT_EQ(rowset->GetData(row, accessor, buffer), S_OK) << TakeErrorText();
-  ISequentialStream* stream = nullptr;
-  std::memcpy(&stream, buffer, sizeof stream);
-  ASSERT_NE(stream, nullptr);
-  std::string bytes;
-  char piece[1024];
-  for (;;) {
-    std::uint32_t read = 0;
-    ASSERT_EQ(stream->Read(piece, sizeof piece, &read), S_OK);
-    bytes.append(piece, read);
-    if (read < sizeof piece) break;
-  }
-  stream->Release();
-  const std::string text =
-      columns[0].wType == DBTYPE_WSTR ? Utf16ToUtf8(BytesLEToUtf16(bytes)) : bytes;
-  EXPECT_EQ(text.size(), longText_.size());
-  EXPECT_TRUE(text == longText_);
-  rowset->ReleaseRows(1, &row);
+  const auto text = NextStreamValue(*rowset);
+  ASSERT_TRUE(text);
+  EXPECT_EQ(text->size(), longText_.size());
+  EXPECT_TRUE(*text == longText_);
 }
 
 TEST_F(OdbcSqliteTest, WritesAreRefusedAndTheFileIsUnchanged) {
@@ -190,28 +135,15 @@ TEST_F(OdbcSqliteTest, WritesAreRefusedAndTheFileIsUnchanged) {
     EXPECT_EQ(text.find('\n'), std::string::npos) << text;
   }
   opened_ = {};
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-  sqlite3_stmt* stmt = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(db,
-                               "select (select count(*) from people where name <> 'x'), "
-                               "(select count(*) from sqlite_master where name in "
-                               "('numbers', 't'))",
-                               -1, &stmt, nullptr),
-            SQLITE_OK);
-  ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
-  EXPECT_EQ(sqlite3_column_int(stmt, 0), 2);
-  EXPECT_EQ(sqlite3_column_int(stmt, 1), 1);
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
+  EXPECT_EQ(QueryInt(path_, "select count(*) from people where name <> 'x'"), 2);
+  EXPECT_EQ(QueryInt(path_, "select count(*) from sqlite_master where name in ('numbers', 't')"),
+            1);
 }
 
 TEST_F(OdbcSqliteTest, MissingFileFailsAndIsNotCreated) {
-  const std::string missing = (dir_ / "nothing here.db").string();
+  const std::string missing = folder_.File("nothing here.db");
   Opened opened;
-  const HRESULT hr =
-      OpenInitString("Provider=ODBC;Driver=SQLite3;Database=\"" + missing + "\"", &opened);
-  EXPECT_TRUE(Failed(hr));
+  EXPECT_TRUE(Failed(OpenInitString(InitString(missing), &opened)));
   EXPECT_FALSE(TakeErrorText().empty());
   EXPECT_FALSE(fs::exists(missing));
 }

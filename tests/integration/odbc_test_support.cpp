@@ -152,68 +152,71 @@ std::vector<std::pair<std::string, std::string>> ListTables(ISession& session,
   return names;
 }
 
+std::optional<std::string> NextStreamValue(IRowset& rowset) {
+  std::vector<DBCOLUMNINFO> columns;
+  EXPECT_EQ(rowset.GetColumnInfo(&columns), S_OK);
+  DBOBJECT object{0, IID_ISequentialStream};
+  DBBINDING b;
+  b.iOrdinal = 1;
+  b.obValue = 0;
+  b.obLength = 8;
+  b.obStatus = 12;
+  b.dwPart = DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS;
+  b.wType = DBTYPE_IUNKNOWN;
+  b.cbMaxLen = sizeof(void*);
+  b.pObject = &object;
+  HACCESSOR accessor = DB_NULL_HACCESSOR;
+  EXPECT_EQ(rowset.CreateAccessor(DBACCESSOR_ROWDATA, {b}, 16, &accessor), S_OK);
+  std::size_t obtained = 0;
+  HROW row = DB_NULL_HROW;
+  EXPECT_EQ(rowset.GetNextRows(0, 1, &obtained, &row), S_OK);
+  std::uint8_t buffer[16] = {};
+  EXPECT_EQ(rowset.GetData(row, accessor, buffer), S_OK) << TakeErrorText();
+  rowset.ReleaseRows(1, &row);
+  rowset.ReleaseAccessor(accessor);
+  ISequentialStream* stream = nullptr;
+  DBSTATUS status = 0;
+  std::memcpy(&stream, buffer, sizeof stream);
+  std::memcpy(&status, buffer + 12, 4);
+  if (status == DBSTATUS_S_ISNULL) return std::nullopt;
+  EXPECT_NE(stream, nullptr);
+  if (stream == nullptr) return std::string();
+  // In pieces of 1024 bytes, as the storage writer reads, so pieces end inside characters.
+  std::string bytes;
+  char piece[1024];
+  for (;;) {
+    std::uint32_t read = 0;
+    EXPECT_EQ(stream->Read(piece, sizeof piece, &read), S_OK);
+    bytes.append(piece, read);
+    if (read < sizeof piece) break;
+  }
+  stream->Release();
+  return columns[0].wType == DBTYPE_WSTR ? Utf16ToUtf8(BytesLEToUtf16(bytes)) : bytes;
+}
+
 HRESULT CellRow::Bind(IRowset& rowset) {
   const HRESULT hr = rowset.GetColumnInfo(&columns);
   if (Failed(hr)) return hr;
-  buffer.assign(columns.size() * kCellSize, 0);
+  buffer.assign(columns.size() * kDataCellSize, 0);
   bindings.clear();
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    const DBTYPE t = columns[i].wType;
-    const std::uint32_t s = columns[i].ulColumnSize;
-    const bool text = t == DBTYPE_STR || t == DBTYPE_WSTR || t == DBTYPE_BYTES;
-    DBBINDING b;
-    b.iOrdinal = i + 1;
-    b.obLength = i * kCellSize + kLengthOffset;
-    b.obStatus = i * kCellSize + kStatusOffset;
-    b.dwPart = DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS;
-    b.obValue = i * kCellSize + kValueOffset;
-    if (text && (s == 0x7FFFFFFF || s == 0x3FFFFFFF || s == 0x1FFFFFFE || s == 0)) {
-      b.wType = t;  // long data: its first 512 bytes
-      b.cbMaxLen = 512;
-    } else if (s > 512 && (t == DBTYPE_STR || t == DBTYPE_BYTES)) {
-      b.wType = t | DBTYPE_BYREF;
-      b.cbMaxLen = s;
-      b.obValue = i * kCellSize + kPointerOffset;
-      b.dwMemOwner = DBMEMOWNER_PROVIDEROWNED;
-    } else if (s > 256 && t == DBTYPE_WSTR) {
-      b.wType = DBTYPE_WSTR | DBTYPE_BYREF;
-      b.cbMaxLen = 2 * static_cast<std::size_t>(s);
-      b.obValue = i * kCellSize + kPointerOffset;
-      b.dwMemOwner = DBMEMOWNER_PROVIDEROWNED;
-    } else if (t == DBTYPE_WSTR || t == DBTYPE_BYTES) {
-      b.wType = t;
-      b.cbMaxLen = 512;
-    } else {
-      b.wType = DBTYPE_STR;
-      b.cbMaxLen = 512;
-    }
-    bindings.push_back(b);
+    bindings.push_back(
+        MakeBinding(i, {Utf16ToUtf8(columns[i].name), columns[i].wType, columns[i].ulColumnSize}));
   }
   return rowset.CreateAccessor(DBACCESSOR_ROWDATA, bindings, buffer.size(), &accessor);
 }
 
-DBSTATUS CellRow::Status(std::size_t column) const {
-  DBSTATUS status = 0;
-  std::memcpy(&status, buffer.data() + bindings[column].obStatus, 4);
-  return status;
-}
-
-std::uint32_t CellRow::Length(std::size_t column) const {
-  std::uint32_t length = 0;
-  std::memcpy(&length, buffer.data() + bindings[column].obLength, 4);
-  return length;
-}
-
-std::string CellRow::Value(std::size_t column) const {
+std::string CellRow::Value(std::size_t column) {
   const DBBINDING& b = bindings[column];
+  const DataCellRef cell = Cell(column);
   const DBTYPE base = b.wType & ~DBTYPE_BYREF;
-  const std::size_t length = Length(column);
-  const char* start = reinterpret_cast<const char*>(buffer.data() + b.obValue);
+  const char* start = reinterpret_cast<const char*>(cell.Value());
   if ((b.wType & DBTYPE_BYREF) != 0) {
-    std::memcpy(&start, buffer.data() + b.obValue, sizeof start);
-    return start == nullptr ? std::string() : std::string(start, length);
+    start = static_cast<const char*>(cell.Pointer());
+    return start == nullptr ? std::string() : std::string(start, cell.Length());
   }
-  if (base == DBTYPE_BYTES) return std::string(start, std::min<std::size_t>(length, b.cbMaxLen));
+  if (base == DBTYPE_BYTES)
+    return std::string(start, std::min<std::size_t>(cell.Length(), b.cbMaxLen));
   if (base == DBTYPE_WSTR) {
     std::size_t n = 0;
     while (n + 1 < b.cbMaxLen && (start[n] != 0 || start[n + 1] != 0)) n += 2;

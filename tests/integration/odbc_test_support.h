@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "datasource/provider_ops.h"
+#include "tabledata/data_cell.h"
 
 namespace quillet::db::testing {
 
@@ -47,29 +50,42 @@ std::vector<TextRow> Query(ISession& session, const std::string& sql);
 std::vector<std::pair<std::string, std::string>> ListTables(ISession& session,
                                                             const std::string& type);
 
-// A row buffer laid out as the program's table view lays it out: one 536-byte cell per
-// column, with bindings chosen from each column's type and size.
-struct CellRow {
-  static constexpr std::size_t kCellSize = 536;
-  static constexpr std::size_t kValueOffset = 7;
-  // A pointer is 8 bytes here; it goes to an aligned place of the unused inline buffer so it
-  // cannot reach the length and status parts.
-  static constexpr std::size_t kPointerOffset = 8;
-  static constexpr std::size_t kLengthOffset = 528;
-  static constexpr std::size_t kStatusOffset = 532;
+// Column 1 of the next row read whole through a stream binding, as UTF-8 (wide columns are
+// converted); std::nullopt for a null value. A failure fails the calling test.
+std::optional<std::string> NextStreamValue(IRowset& rowset);
 
+// A row buffer laid out as the program's table view lays it out, with its bindings.
+struct CellRow {
   std::vector<DBCOLUMNINFO> columns;
   std::vector<DBBINDING> bindings;
   std::vector<std::uint8_t> buffer;
   HACCESSOR accessor = DB_NULL_HACCESSOR;
 
   HRESULT Bind(IRowset& rowset);
-  DBTYPE BoundType(std::size_t column) const { return bindings[column].wType; }
-  DBSTATUS Status(std::size_t column) const;
-  std::uint32_t Length(std::size_t column) const;
+  DataCellRef Cell(std::size_t column) {
+    return DataCellRef(buffer.data() + column * kDataCellSize);
+  }
   // The bound value's bytes: inline ones up to their terminator (or the length for bytes),
   // by-reference ones from the provider's pointer.
-  std::string Value(std::size_t column) const;
+  std::string Value(std::size_t column);
+};
+
+// Tests against the throwaway PostgreSQL server: each test gets its own session.
+class PgServerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { env_ = ReadServerEnv(); }
+  void SetUp() override {
+    if (env_.count("ODBC_CONNECT") == 0) {
+      GTEST_FAIL() << "no test server: QUILLET_PG_STATE/odbc.env is missing";
+    }
+    connect_ = "Provider=ODBC;" + env_["ODBC_CONNECT"];
+    ASSERT_EQ(OpenInitString(connect_, &opened_), S_OK) << TakeErrorText();
+  }
+  ISession& Session() { return *opened_.session; }
+
+  static inline std::map<std::string, std::string> env_;
+  std::string connect_;
+  Opened opened_;
 };
 
 }  // namespace quillet::db::testing

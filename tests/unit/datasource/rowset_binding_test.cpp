@@ -52,68 +52,65 @@ DBBINDING Small(DBTYPE type, std::size_t maxLen) {
   return Bind(1, type, maxLen, 8, 0, 4);
 }
 
-TEST(GetDataText, CutsUtf8AtACharacterBoundaryAndReportsTheFullLength) {
-  // "Zoë" in 4 bytes: room for 3 bytes + NUL would split the ë; the cut leaves "Zo".
-  const Fetched f = FetchOne(CellValue::Text(kZoe), DBTYPE_STR, Small(DBTYPE_STR, 4));
-  EXPECT_EQ(f.hr, S_OK);
-  EXPECT_EQ(f.status(), DBSTATUS_S_TRUNCATED);
-  EXPECT_EQ(f.length(), 4u);
-  EXPECT_EQ(f.text(3), std::string("Zo\0", 3));
+// One value fetched inline: what GetData returns, the status, length and value bytes it writes.
+struct InlineCase {
+  const char* name;
+  CellValue value;
+  DBTYPE columnType;
+  DBTYPE boundType;
+  std::size_t maxLen;
+  HRESULT hr;
+  DBSTATUS status;
+  std::uint32_t length;  // ~0u: not checked
+  std::string bytes;     // the first bytes of the value part
+};
 
-  const Fetched whole = FetchOne(CellValue::Text(kZoe), DBTYPE_STR, Small(DBTYPE_STR, 5));
-  EXPECT_EQ(whole.status(), DBSTATUS_S_OK);
-  EXPECT_EQ(whole.text(5), kZoe + '\0');
+class GetDataInline : public ::testing::TestWithParam<InlineCase> {};
+
+TEST_P(GetDataInline, ConvertsCutsAndReports) {
+  const InlineCase& c = GetParam();
+  const Fetched f = FetchOne(c.value, c.columnType, Small(c.boundType, c.maxLen));
+  EXPECT_EQ(f.hr, c.hr);
+  EXPECT_EQ(f.status(), c.status);
+  if (c.length != ~0u) {
+    EXPECT_EQ(f.length(), c.length);
+  }
+  EXPECT_EQ(f.text(c.bytes.size()), c.bytes);
 }
 
-TEST(GetDataText, WideTextCutsWholeCharacters) {
-  // "a😀" is 3 UTF-16 units; 8 bytes leave room for 3 units, 6 bytes only for "a".
-  const std::string text = "a\xF0\x9F\x98\x80";
-  const Fetched cut = FetchOne(CellValue::Text(text), DBTYPE_WSTR, Small(DBTYPE_WSTR, 6));
-  EXPECT_EQ(cut.status(), DBSTATUS_S_TRUNCATED);
-  EXPECT_EQ(cut.length(), 6u);
-  EXPECT_EQ(cut.text(4), std::string("a\0\0\0", 4));
-  const Fetched whole = FetchOne(CellValue::Text(text), DBTYPE_WSTR, Small(DBTYPE_WSTR, 8));
-  EXPECT_EQ(whole.status(), DBSTATUS_S_OK);
-  EXPECT_EQ(whole.text(8), std::string("a\0\x3D\xD8\x00\xDE\0\0", 8));
-}
-
-TEST(GetDataText, NumbersArriveAsTheirText) {
-  EXPECT_EQ(
-      FetchOne(CellValue::Integer(-9007199254740993), DBTYPE_I8, Small(DBTYPE_STR, 32)).text(18),
-      std::string("-9007199254740993\0", 18));
-  EXPECT_EQ(FetchOne(CellValue::Real(0.1), DBTYPE_R8, Small(DBTYPE_STR, 32)).text(4),
-            std::string("0.1\0", 4));
-}
-
-TEST(GetDataText, NullGivesStatusEmptyValueAndZeroLength) {
-  const Fetched f = FetchOne(CellValue::Null(), DBTYPE_STR, Small(DBTYPE_STR, 16));
-  EXPECT_EQ(f.hr, S_OK);
-  EXPECT_EQ(f.status(), DBSTATUS_S_ISNULL);
-  EXPECT_EQ(f.length(), 0u);
-  EXPECT_EQ(f.buffer[8], 0);  // no value of an earlier row is left behind
-}
-
-TEST(GetDataBytes, TruncatesWithTheFullLength) {
-  const Fetched f = FetchOne(CellValue::Bytes(std::string("\x00\x01\x02\x03\x04", 5)), DBTYPE_BYTES,
-                             Small(DBTYPE_BYTES, 3));
-  EXPECT_EQ(f.status(), DBSTATUS_S_TRUNCATED);
-  EXPECT_EQ(f.length(), 5u);
-  EXPECT_EQ(f.text(3), std::string("\x00\x01\x02", 3));
-  EXPECT_EQ(f.buffer[11], 0xCC);  // nothing written past the maximum length
-}
-
-TEST(GetDataNumbers, ConvertsWithRangeChecks) {
-  Fetched ok = FetchOne(CellValue::Text("1234"), DBTYPE_STR, Small(DBTYPE_I2, 2));
-  EXPECT_EQ(ok.status(), DBSTATUS_S_OK);
-  EXPECT_EQ(ReadAt<std::int16_t>(ok.buffer, 8), 1234);
-  Fetched over = FetchOne(CellValue::Integer(70000), DBTYPE_I8, Small(DBTYPE_I2, 2));
-  EXPECT_EQ(over.status(), DBSTATUS_E_DATAOVERFLOW);
-  EXPECT_EQ(over.hr, DB_E_ERRORSOCCURRED);
-  Fetched bad = FetchOne(CellValue::Text("abc"), DBTYPE_STR, Small(DBTYPE_R8, 8));
-  EXPECT_EQ(bad.status(), DBSTATUS_E_CANTCONVERTVALUE);
-  Fetched real = FetchOne(CellValue::Integer(3), DBTYPE_I8, Small(DBTYPE_R8, 8));
-  EXPECT_EQ(ReadAt<double>(real.buffer, 8), 3.0);
-}
+using S = std::string;
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GetDataInline,
+    ::testing::Values(
+        // "Zoë" in 4 bytes: room for 3 bytes + NUL would split the ë; the cut leaves "Zo".
+        InlineCase{"Utf8CutAtCharacter", CellValue::Text(kZoe), DBTYPE_STR, DBTYPE_STR, 4, S_OK,
+                   DBSTATUS_S_TRUNCATED, 4, S("Zo\0", 3)},
+        InlineCase{"Utf8Whole", CellValue::Text(kZoe), DBTYPE_STR, DBTYPE_STR, 5, S_OK,
+                   DBSTATUS_S_OK, 4, kZoe + '\0'},
+        // "a😀" is 3 UTF-16 units; 8 bytes leave room for 3 units, 6 bytes only for "a".
+        InlineCase{"WideCutKeepsPairs", CellValue::Text("a\xF0\x9F\x98\x80"), DBTYPE_WSTR,
+                   DBTYPE_WSTR, 6, S_OK, DBSTATUS_S_TRUNCATED, 6, S("a\0\0\0", 4)},
+        InlineCase{"WideWhole", CellValue::Text("a\xF0\x9F\x98\x80"), DBTYPE_WSTR, DBTYPE_WSTR, 8,
+                   S_OK, DBSTATUS_S_OK, 6, S("a\0\x3D\xD8\x00\xDE\0\0", 8)},
+        InlineCase{"BigIntegerAsText", CellValue::Integer(-9007199254740993), DBTYPE_I8, DBTYPE_STR,
+                   32, S_OK, DBSTATUS_S_OK, ~0u, S("-9007199254740993\0", 18)},
+        InlineCase{"RealAsText", CellValue::Real(0.1), DBTYPE_R8, DBTYPE_STR, 32, S_OK,
+                   DBSTATUS_S_OK, ~0u, S("0.1\0", 4)},
+        // No value of an earlier row is left behind.
+        InlineCase{"Null", CellValue::Null(), DBTYPE_STR, DBTYPE_STR, 16, S_OK, DBSTATUS_S_ISNULL,
+                   0, S("\0", 1)},
+        // Nothing is written past the maximum length (the buffer is filled with 0xCC).
+        InlineCase{"BytesCut", CellValue::Bytes(S("\x00\x01\x02\x03\x04", 5)), DBTYPE_BYTES,
+                   DBTYPE_BYTES, 3, S_OK, DBSTATUS_S_TRUNCATED, 5, S("\x00\x01\x02\xCC", 4)},
+        InlineCase{"TextToSmallInt", CellValue::Text("1234"), DBTYPE_STR, DBTYPE_I2, 2, S_OK,
+                   DBSTATUS_S_OK, ~0u, S("\xD2\x04", 2)},
+        InlineCase{"SmallIntOverflow", CellValue::Integer(70000), DBTYPE_I8, DBTYPE_I2, 2,
+                   DB_E_ERRORSOCCURRED, DBSTATUS_E_DATAOVERFLOW, ~0u, ""},
+        InlineCase{"TextNotANumber", CellValue::Text("abc"), DBTYPE_STR, DBTYPE_R8, 8,
+                   DB_E_ERRORSOCCURRED, DBSTATUS_E_CANTCONVERTVALUE, ~0u, ""},
+        InlineCase{"IntegerToReal", CellValue::Integer(3), DBTYPE_I8, DBTYPE_R8, 8, S_OK,
+                   DBSTATUS_S_OK, ~0u, S("\0\0\0\0\0\0\x08\x40", 8)}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(GetDataByRef, PointsAtTerminatedProviderMemory) {
   const std::string big(2000, 'x');

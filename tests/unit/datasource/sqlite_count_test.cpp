@@ -20,24 +20,9 @@ using testing::RunQuery;
 using testing::RunSql;
 using testing::SqliteString;
 using testing::TempFolder;
+using testing::Walk;
 
 constexpr std::int64_t kBigRows = 4000000;
-
-// Fetches to the end without reading values; the final fetch result goes to `end`.
-std::int64_t Walk(IRowset& rowset, HRESULT* end = nullptr) {
-  std::int64_t rows = 0;
-  for (;;) {
-    std::size_t got = 0;
-    HROW row = DB_NULL_HROW;
-    const HRESULT hr = rowset.GetNextRows(0, 1, &got, &row);
-    if (hr != S_OK) {
-      if (end != nullptr) *end = hr;
-      return rows;
-    }
-    rowset.ReleaseRows(1, &row);
-    ++rows;
-  }
-}
 
 class SqliteCount : public ::testing::Test {
  protected:
@@ -122,9 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
     Queries, SqliteCountCancel,
     ::testing::Values(CancelCase{"WholeTable", "select * from big", kBigRows},
                       CancelCase{"Filtered", "select x from big where x % 4 = 0", kBigRows / 4}),
-    [](const ::testing::TestParamInfo<CancelCase>& param) {
-      return std::string(param.param.name);
-    });
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(SqliteCount, CountFollowsTheSessionsLikeRule) {
   // The session's LIKE may have been made case-sensitive; the count must see the same rule.
@@ -152,8 +135,7 @@ TEST_F(SqliteCount, FileReplacedUnderTheSessionIsWalkedNotCounted) {
   std::shared_ptr<IRowset> rowset;
   ASSERT_EQ(RunQuery(*swapped.session, "select * from people", &rowset, &error), S_OK) << error;
   std::int64_t count = -1;
-  const HRESULT hr = rowset->CountRows(&count);
-  EXPECT_EQ(hr, E_NOTIMPL);  // the caller walks the file the session reads
+  EXPECT_EQ(rowset->CountRows(&count), E_NOTIMPL);  // the caller walks the file the session reads
   EXPECT_EQ(Walk(*rowset), 2);
 }
 

@@ -35,12 +35,6 @@ std::string PlatformBytes() {
          Wide(kInit) + Wide("\r\n");
 }
 
-TEST(DataLinkFile, ReadsThePlatformsUtf16Form) {
-  std::string init, error;
-  ASSERT_TRUE(ParseDataLinkBytes(PlatformBytes(), &init, &error)) << error;
-  EXPECT_EQ(init, kInit);
-}
-
 TEST(DataLinkFile, WritesThePlatformsFormByteForByte) {
   EXPECT_EQ(DataLinkFileBytes(kInit), PlatformBytes());
   TempFolder folder;
@@ -78,6 +72,7 @@ TEST_P(DataLinkEncodings, ReadsTheString) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, DataLinkEncodings,
     ::testing::Values(
+        EncodingCase{"PlatformUtf16", PlatformBytes(), kInit},
         EncodingCase{
             "Utf8Bom",
             "\xEF\xBB\xBF[oledb]\r\n; comment\r\nProvider=SQLite;Data Source=Zo\xC3\xAB.db\r\n",
@@ -102,53 +97,60 @@ TEST(DataLinkFile, FileWithoutOledbSectionFailsClearly) {
   EXPECT_EQ(DataLinkProviderName(path), "");
 }
 
-TEST(DataLinkFile, ProviderNameIsEmptyWhenMissing) {
+TEST(DataLinkFile, ProviderNameOfTheOledbSection) {
+  const std::pair<std::string, std::string> files[] = {
+      {DataLinkFileBytes("Provider=SQLite;Data Source=a.db"), "SQLite"},
+      {"[oledb]\r\n; comment\r\nprovider = MSDASQL.1\r\n", "MSDASQL.1"},
+      {"[other]\r\nProvider=X\r\n[OLEDB]\r\nProvider=SQLite\r\n", "SQLite"},
+      {DataLinkFileBytes(""), ""},
+      {"[oledb]\r\nData Source=a.db\r\n", ""},
+      {"[oledb]\r\n;Provider=SQLite\r\n", ""},
+      {"", ""}};
   TempFolder folder;
-  const std::string empty = folder.File("empty.udl");
-  WriteBytes(
-      empty,
-      "\xFF\xFE" + Wide("[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n"));
-  EXPECT_EQ(DataLinkProviderName(empty), "");
+  const std::string path = folder.File("p.udl");
+  for (const auto& [bytes, provider] : files) {
+    WriteBytes(path, bytes);
+    EXPECT_EQ(DataLinkProviderName(path), provider) << bytes;
+  }
   EXPECT_EQ(DataLinkProviderName(folder.File("nothing-here.udl")), "");
 }
 
-TEST(DataLinkService, LoadStringFromStorageReportsOneLine) {
+class DataLinkService : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(CreateDataInitialize(&service_), S_OK); }
+  std::shared_ptr<IDataInitialize> service_;
+  std::shared_ptr<IDBInitialize> source_;
+};
+
+TEST_F(DataLinkService, LoadStringFromStorageReportsOneLine) {
   TempFolder folder;
-  std::shared_ptr<IDataInitialize> service;
-  ASSERT_EQ(CreateDataInitialize(&service), S_OK);
 
   const std::string good = folder.File("good.udl");
   ASSERT_TRUE(WriteDataLinkFile(good, kInit, nullptr));
   std::u16string init;
-  ASSERT_EQ(service->LoadStringFromStorage(Utf8ToUtf16(good), &init), S_OK);
+  ASSERT_EQ(service_->LoadStringFromStorage(Utf8ToUtf16(good), &init), S_OK);
   EXPECT_EQ(Utf16ToUtf8(init), kInit);
 
   const std::string missing = folder.File("missing.udl");
-  const HRESULT hr = service->LoadStringFromStorage(Utf8ToUtf16(missing), &init);
+  const HRESULT hr = service_->LoadStringFromStorage(Utf8ToUtf16(missing), &init);
   ASSERT_TRUE(Failed(hr));
   EXPECT_EQ(ProviderErrorText(hr), "Cannot open \"" + missing + "\": No such file or directory");
 }
 
-TEST(DataLinkService, UnknownProviderIsNotRegistered) {
-  std::shared_ptr<IDataInitialize> service;
-  ASSERT_EQ(CreateDataInitialize(&service), S_OK);
-  std::shared_ptr<IDBInitialize> source;
-  const HRESULT hr = service->GetDataSource(u"Provider=NoSuch;Data Source=x", &source);
+TEST_F(DataLinkService, UnknownProviderIsNotRegistered) {
+  const HRESULT hr = service_->GetDataSource(u"Provider=NoSuch;Data Source=x", &source_);
   EXPECT_EQ(hr, REGDB_E_CLASSNOTREG);
-  EXPECT_EQ(source, nullptr);
+  EXPECT_EQ(source_, nullptr);
   EXPECT_EQ(ProviderErrorText(hr), "Provider \"NoSuch\" is not registered.");
   // Once read, the error object is gone: a second look gives our table's text.
   EXPECT_EQ(ProviderErrorText(hr), "The provider is not registered.");
 }
 
-TEST(DataLinkService, VersionedAndDefaultProviderNames) {
-  std::shared_ptr<IDataInitialize> service;
-  ASSERT_EQ(CreateDataInitialize(&service), S_OK);
-  std::shared_ptr<IDBInitialize> source;
-  EXPECT_EQ(service->GetDataSource(u"Provider=sqlite.1;Data Source=x", &source), S_OK);
-  EXPECT_EQ(service->GetDataSource(u"Data Source=x", &source), S_OK);
-  EXPECT_EQ(service->GetDataSource(u"Provider=MSDASQL.1;DSN=x", &source), S_OK);
-  const HRESULT hr = service->GetDataSource(u"Provider='broken", &source);
+TEST_F(DataLinkService, VersionedAndDefaultProviderNames) {
+  for (const char16_t* init :
+       {u"Provider=sqlite.1;Data Source=x", u"Data Source=x", u"Provider=MSDASQL.1;DSN=x"})
+    EXPECT_EQ(service_->GetDataSource(init, &source_), S_OK);
+  const HRESULT hr = service_->GetDataSource(u"Provider='broken", &source_);
   EXPECT_TRUE(Failed(hr));
   EXPECT_EQ(ProviderErrorText(hr),
             "The connection string is not valid: the value of \"Provider\" has no closing quote.");

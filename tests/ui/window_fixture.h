@@ -1,0 +1,79 @@
+#pragma once
+// Starting the program as its command line does, walking a window to a table, and reading the
+// recent-file entries of a menu, for the window tests.
+
+#include <QAction>
+#include <QMenu>
+#include <QStringList>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/registry_store.h"
+#include "elements/element_slots.h"
+#include "shell/ui/frame_manager.h"
+#include "shell/ui/main_window.h"
+#include "ui_test_support.h"
+
+namespace quillet::uitest {
+
+// One test's frame manager and recorded message boxes: Begin() in init(), End() in cleanup().
+struct WindowFixture {
+  std::unique_ptr<ui::FrameManager> manager;
+  std::unique_ptr<MessageRecorder> boxes;
+
+  void Begin() { boxes = std::make_unique<MessageRecorder>(); }
+  void End() {
+    manager.reset();
+    boxes.reset();
+  }
+
+  // A manager started with `args` (after the program name) and no window yet.
+  ui::FrameManager* Manager(std::vector<std::string> args = {}) {
+    args.insert(args.begin(), "quillet");
+    manager = std::make_unique<ui::FrameManager>(args, config::RegistryStore::Default());
+    manager->SetOfferTips(false);
+    return manager.get();
+  }
+
+  // The first window of a manager started with `args`, once its loading job has ended.
+  ui::MainWindow* Start(std::vector<std::string> args) {
+    Manager(args);
+    args.insert(args.begin(), "quillet");
+    ui::MainWindow* window = manager->AddWindow(ui::FrameManager::CommandString(args));
+    if (window != nullptr) {
+      window->resize(1100, 720);
+      WaitIdle(window);
+    }
+    return window;
+  }
+  ui::MainWindow* StartDemo() { return Start({"-udl", DemoUdl().toStdString()}); }
+};
+
+// Walks from the database to a table as a double-click in the list would.
+inline bool ShowTable(ui::MainWindow* window, const std::string& name) {
+  if (!window->Elements().ActivateListItem("Tables", true)) return false;
+  window->StartJob(kSlotTables);
+  if (!WaitIdle(window)) return false;
+  if (!window->Elements().ActivateListItem(name, true)) return false;
+  window->StartJob(kSlotTable);
+  return WaitIdle(window);
+}
+
+// The recent-file actions of a menu, as it shows them.
+inline QList<QAction*> RecentActions(QMenu* menu) {
+  emit menu->aboutToShow();
+  QList<QAction*> recent;
+  for (QAction* action : menu->actions())
+    if (action->property("recent").toBool()) recent << action;
+  return recent;
+}
+
+inline QStringList RecentTexts(QMenu* menu) {
+  QStringList texts;
+  for (QAction* action : RecentActions(menu)) texts << action->text();
+  return texts;
+}
+
+}  // namespace quillet::uitest
