@@ -202,8 +202,8 @@ class SqlWindowTest : public QObject {
     window->OnCommand(cmd::kUp);
     QVERIFY(WaitIdle(window));
     QCOMPARE(window->Elements().ListSlot(), kSlotTables);
+    QCOMPARE(states(), QStringLiteral("000"));  // the idle-time update hides the pane
     QVERIFY(window->SqlDock()->isHidden());
-    QCOMPARE(states(), QStringLiteral("000"));
     const int folderRows = Rows(window);
     window->OnCommand(cmd::kExecuteSql);
     QVERIFY(window->IsIdle());
