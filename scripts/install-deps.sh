@@ -9,7 +9,7 @@ packages=(
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
   postgresql postgresql-client
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl1-mesa-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl1-mesa-dev
   xvfb xauth fonts-dejavu-core
 )
 
