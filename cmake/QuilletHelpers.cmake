@@ -9,26 +9,31 @@ function(quillet_warnings target)
   endif()
 endfunction()
 
-# quillet_add_test(name SOURCES a.cpp b.cpp [LIBS extra] [LABELS l] [FIXTURES f])
-# A GoogleTest executable linked against the core, registered with CTest.
-# Every test gets its own settings store so no test touches the user's.
-function(quillet_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;FIXTURES" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE quillet_core GTest::gtest_main ${T_LIBS})
+# Registers a built test with CTest. Every test gets its own settings store, so no test touches
+# the user's; QUILLET_BUILD_DIR lets it find the demo data and write screenshots.
+function(quillet_register_test name labels fixtures)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   quillet_warnings(${name})
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QUILLET_REGISTRY=${CMAKE_BINARY_DIR}/test-stores/${name}.db;QUILLET_TEST_DATA=${CMAKE_BINARY_DIR}/testdata;QUILLET_SOURCE_DIR=${CMAKE_SOURCE_DIR};QT_QPA_PLATFORM=offscreen"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLET_REGISTRY=${CMAKE_BINARY_DIR}/test-stores/${name}.db;QUILLET_BUILD_DIR=${CMAKE_BINARY_DIR};QUILLET_SOURCE_DIR=${CMAKE_SOURCE_DIR};QUILLET_TEST_DATA=${CMAKE_BINARY_DIR}/testdata"
     TIMEOUT 600)
-  if(T_LABELS)
-    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  if(labels)
+    set_tests_properties(${name} PROPERTIES LABELS "${labels}")
   endif()
-  if(T_FIXTURES)
-    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${T_FIXTURES}")
+  if(fixtures)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${fixtures}")
   endif()
-  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/test-stores)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/test-stores ${CMAKE_BINARY_DIR}/screenshots)
+endfunction()
+
+# quillet_add_test(name SOURCES a.cpp b.cpp [LIBS extra] [LABELS l] [FIXTURES f])
+# A GoogleTest executable linked against the core.
+function(quillet_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;FIXTURES" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE quillet_core GTest::gtest_main ${T_LIBS})
+  quillet_register_test(${name} "${T_LABELS}" "${T_FIXTURES}")
 endfunction()
 
 # quillet_add_module(name SOURCES ... [SUFFIX .blob]) - a shared object loaded at run time,
@@ -51,25 +56,12 @@ function(quillet_add_module name)
 endfunction()
 
 # quillet_add_ui_test(name SOURCES a.cpp b.cpp [LIBS extra] [LABELS l] [FIXTURES f])
-# A QtTest executable linked against the UI, run offscreen. Like every test it gets its own
-# settings store; QUILLET_BUILD_DIR lets it find the demo data and write screenshots.
+# A QtTest executable linked against the UI, run offscreen.
 function(quillet_add_ui_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;FIXTURES" ${ARGN})
   find_package(Qt6 REQUIRED COMPONENTS Test)
   add_executable(${name} ${T_SOURCES})
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
   target_link_libraries(${name} PRIVATE quillet_ui Qt6::Test ${T_LIBS})
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  quillet_warnings(${name})
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLET_REGISTRY=${CMAKE_BINARY_DIR}/test-stores/${name}.db;QUILLET_BUILD_DIR=${CMAKE_BINARY_DIR};QUILLET_SOURCE_DIR=${CMAKE_SOURCE_DIR};QUILLET_TEST_DATA=${CMAKE_BINARY_DIR}/testdata"
-    TIMEOUT 600)
-  if(T_LABELS)
-    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
-  endif()
-  if(T_FIXTURES)
-    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${T_FIXTURES}")
-  endif()
-  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/test-stores ${CMAKE_BINARY_DIR}/screenshots)
+  quillet_register_test(${name} "${T_LABELS}" "${T_FIXTURES}")
 endfunction()

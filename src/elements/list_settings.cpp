@@ -29,36 +29,43 @@ std::string ListSettingsKeyPath(int slot) {
                          slot);
 }
 
-config::RegResult LoadListSettings(config::RegistryStore& store, xElement* const* slots,
-                                   int count) {
+namespace {
+
+// Opens (creating) the key of every element that keeps list settings, in slot order, and hands
+// it over; stops at the first key that cannot be had and returns its error.
+template <typename Use>
+config::RegResult ForEachSettingsKey(config::RegistryStore& store, xElement* const* slots,
+                                     int count, Use use) {
   for (int slot = 0; slot < count; ++slot) {
     xElement* element = slots[slot];
     if (!element || !element->HasListSettings()) continue;
     config::RegKey key;
-    config::RegResult result = store.CreateKey(ListSettingsKeyPath(slot), &key);
+    const config::RegResult result = store.CreateKey(ListSettingsKeyPath(slot), &key);
     if (result != config::ERROR_SUCCESS) return result;
-    std::uint32_t value = 0;
-    if (ReadNumber(key, kViewStyleValue, &value)) element->SetListViewStyle(value);
-    if (ReadNumber(key, kExtendedStyleValue, &value)) element->SetExtendedListStyle(value);
+    use(*element, key);
     key.Close();
   }
   return config::ERROR_SUCCESS;
 }
 
+}  // namespace
+
+config::RegResult LoadListSettings(config::RegistryStore& store, xElement* const* slots,
+                                   int count) {
+  return ForEachSettingsKey(store, slots, count, [](xElement& element, config::RegKey& key) {
+    std::uint32_t value = 0;
+    if (ReadNumber(key, kViewStyleValue, &value)) element.SetListViewStyle(value);
+    if (ReadNumber(key, kExtendedStyleValue, &value)) element.SetExtendedListStyle(value);
+  });
+}
+
 config::RegResult SaveListSettings(config::RegistryStore& store, xElement* const* slots,
                                    int count) {
-  for (int slot = 0; slot < count; ++slot) {
-    xElement* element = slots[slot];
-    if (!element || !element->HasListSettings()) continue;
-    config::RegKey key;
-    config::RegResult result = store.CreateKey(ListSettingsKeyPath(slot), &key);
-    if (result != config::ERROR_SUCCESS) return result;
+  return ForEachSettingsKey(store, slots, count, [&store](xElement& element, config::RegKey& key) {
     config::RegistryStore::WriteGroup group(store);
-    WriteNumber(key, kViewStyleValue, element->ListViewStyle());
-    WriteNumber(key, kExtendedStyleValue, element->ExtendedListStyle());
-    key.Close();
-  }
-  return config::ERROR_SUCCESS;
+    WriteNumber(key, kViewStyleValue, element.ListViewStyle());
+    WriteNumber(key, kExtendedStyleValue, element.ExtendedListStyle());
+  });
 }
 
 ListSettings EffectiveListSettings(const xElement& element, const xElement& database,
