@@ -8,6 +8,7 @@ packages=(
   libsqlite3-dev sqlite3
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
   postgresql postgresql-client
+  mariadb-server mariadb-client odbc-mariadb
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl1-mesa-dev
   xvfb xauth fonts-dejavu-core
