@@ -10,9 +10,9 @@
 
 namespace quillet::db::testing {
 
-std::map<std::string, std::string> ReadServerEnv() {
+std::map<std::string, std::string> ReadServerEnv(const char* stateVariable) {
   std::map<std::string, std::string> values;
-  const char* state = std::getenv("QUILLET_PG_STATE");
+  const char* state = std::getenv(stateVariable);
   if (state == nullptr) return values;
   std::ifstream in(std::string(state) + "/odbc.env");
   std::string line;

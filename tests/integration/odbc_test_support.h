@@ -16,9 +16,10 @@
 
 namespace quillet::db::testing {
 
-// KEY=VALUE lines of the test server's odbc.env (quotes removed); empty without a server.
-// Points ODBCSYSINI at a private driver list when the server script had to make one.
-std::map<std::string, std::string> ReadServerEnv();
+// KEY=VALUE lines of the odbc.env in the state folder that `stateVariable` names (quotes
+// removed); empty without a server. Points ODBCSYSINI at a private driver list when the server
+// script had to make one.
+std::map<std::string, std::string> ReadServerEnv(const char* stateVariable);
 
 // Takes the current thread's error object and returns its description (UTF-8).
 std::string TakeErrorText();
@@ -70,13 +71,15 @@ struct CellRow {
   std::string Value(std::size_t column);
 };
 
-// Tests against the throwaway PostgreSQL server: each test gets its own session.
-class PgServerTest : public ::testing::Test {
+// Tests against a throwaway server whose state folder the environment variable
+// `kStateVariable` names: each test gets its own session.
+template <const char* kStateVariable>
+class ServerTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { env_ = ReadServerEnv(); }
+  static void SetUpTestSuite() { env_ = ReadServerEnv(kStateVariable); }
   void SetUp() override {
     if (env_.count("ODBC_CONNECT") == 0) {
-      GTEST_FAIL() << "no test server: QUILLET_PG_STATE/odbc.env is missing";
+      GTEST_FAIL() << "no test server: " << kStateVariable << "/odbc.env is missing";
     }
     connect_ = "Provider=ODBC;" + env_["ODBC_CONNECT"];
     ASSERT_EQ(OpenInitString(connect_, &opened_), S_OK) << TakeErrorText();
@@ -87,5 +90,10 @@ class PgServerTest : public ::testing::Test {
   std::string connect_;
   Opened opened_;
 };
+
+inline constexpr char kPgState[] = "QUILLET_PG_STATE";
+inline constexpr char kMariaDbState[] = "QUILLET_MARIADB_STATE";
+class PgServerTest : public ServerTest<kPgState> {};
+class MariaDbServerTest : public ServerTest<kMariaDbState> {};
 
 }  // namespace quillet::db::testing
