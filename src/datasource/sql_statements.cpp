@@ -555,7 +555,7 @@ std::size_t CountStatements(std::string_view text, SqlDialect dialect) {
   return CountWith(lexer);
 }
 
-bool HoldsOneStatement(std::string_view text, std::string* reason) {
+bool HoldsOneStatement(std::string_view text, std::string* reason, bool semicolonsOnly) {
   bool doubtful = false, someEmpty = false, someOne = false;
   std::string_view tsqlWord;
   for (const Reading& reading : kReadings) {
@@ -569,7 +569,8 @@ bool HoldsOneStatement(std::string_view text, std::string* reason) {
       if (choice == 0) options = lexer.firstDoubtOptions();
       doubtful = doubtful || lexer.doubts() > 1;
       (count == 0 ? someEmpty : someOne) = true;
-      if (count == 1 && reading.dialect == SqlDialect::SqlServer && tsqlWord.empty()) {
+      if (count == 1 && !semicolonsOnly && reading.dialect == SqlDialect::SqlServer &&
+          tsqlWord.empty()) {
         tsqlWord = TsqlSecondStatement(text, reading, choice);
       }
     }

@@ -36,8 +36,11 @@ std::size_t CountStatements(std::string_view text, SqlDialect dialect);
 // statement; a trailing ';' and any comments are allowed. Otherwise false, and `reason` gets one
 // line for the user. Also false when the text holds more than one construct whose reading
 // depends on the server's version or character set, and when SQL Server, which needs no ';'
-// between statements, would start a second one at a bare word such as DELETE or EXEC.
-bool HoldsOneStatement(std::string_view text, std::string* reason = nullptr);
+// between statements, would start a second one at a bare word such as DELETE or EXEC — unless
+// `semicolonsOnly` says the server ends statements only at ';' (PostgreSQL, MySQL, SQLite),
+// where such a text is a syntax error.
+bool HoldsOneStatement(std::string_view text, std::string* reason = nullptr,
+                       bool semicolonsOnly = false);
 
 // The bare words of the first statement (outside strings, quoted names and comments) as
 // `dialect` reads it, upper-cased (ASCII letters only), in order.

@@ -109,18 +109,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CancelCase{"Filtered", "select x from big where x % 4 = 0", kBigRows / 4}),
     [](const auto& param) { return std::string(param.param.name); });
 
-TEST_F(SqliteCount, CountFollowsTheSessionsLikeRule) {
-  // The session's LIKE may have been made case-sensitive; the count must see the same rule.
-  for (const char* setting : {"pragma case_sensitive_like = 1", "pragma case_sensitive_like = 0"}) {
-    std::shared_ptr<IRowset> none;
-    ASSERT_EQ(RunQuery(*db_.session, setting, &none), S_OK) << setting;
-    auto rowset = Query("select name from people where name like 'z%'");
-    std::int64_t count = -1;
-    ASSERT_EQ(rowset->CountRows(&count), S_OK) << setting;
-    EXPECT_EQ(count, Walk(*rowset)) << setting;
-  }
-}
-
 TEST_F(SqliteCount, FileReplacedUnderTheSessionIsWalkedNotCounted) {
   TempFolder other;
   const std::string small = other.File("small.db");

@@ -1,7 +1,9 @@
 #include "datasource/providers/sqlite/sqlite_command.h"
 
 #include "datasource/error_info.h"
+#include "datasource/providers/sqlite/sqlite_guard.h"
 #include "datasource/providers/sqlite/sqlite_rowset.h"
+#include "datasource/sql_statements.h"
 #include "datasource/text_convert.h"
 
 namespace quillet::db::sqlite {
@@ -32,6 +34,11 @@ HRESULT SqliteCommand::Execute(std::shared_ptr<IRowset>* rowset, std::int64_t* r
     return RaiseError(DB_E_CANCELED, "The operation was canceled.", kProviderName);
   }
 
+  // One statement as every engine would read the text, then as this one does.
+  std::string why;
+  if (!HoldsOneStatement(text_, &why, /*semicolonsOnly=*/true)) {
+    return RaiseError(DB_E_ERRORSINCOMMAND, why, kProviderName);
+  }
   sqlite3* db = connection_->db();
   sqlite3_stmt* statement = nullptr;
   const char* rest = nullptr;
@@ -49,14 +56,19 @@ HRESULT SqliteCommand::Execute(std::shared_ptr<IRowset>* rowset, std::int64_t* r
     if (rc != SQLITE_OK || next != nullptr) {
       sqlite3_finalize(statement);
       return RaiseError(DB_E_ERRORSINCOMMAND,
-                        "The command holds more than one statement; run them one at a time.",
+                        "The text holds more than one statement; run them one at a time.",
                         kProviderName);
     }
   }
 
-  if (!sqlite3_stmt_readonly(statement) || sqlite3_column_count(statement) == 0) {
-    // Run it now: a statement that would write is refused by the read-only database here, with
-    // the engine's own words, and a statement without rows has nothing more to give.
+  // A statement that would write is refused before it runs: the read-only open would refuse
+  // the write itself, but some (VACUUM INTO) write other files, and none should get that far.
+  if (!sqlite3_stmt_readonly(statement)) {
+    sqlite3_finalize(statement);
+    return RaiseError(DB_E_READONLY, kRefusedText, kProviderName);
+  }
+  if (sqlite3_column_count(statement) == 0) {
+    // Nothing to show: run it now (the guard has let through only what reads).
     int rc = SQLITE_OK;
     {
       SqliteConnection::CancelScope scope(*connection_, cancel_);
@@ -68,12 +80,9 @@ HRESULT SqliteCommand::Execute(std::shared_ptr<IRowset>* rowset, std::int64_t* r
       sqlite3_finalize(statement);
       return hr;
     }
-    if (sqlite3_column_count(statement) == 0) {
-      if (rowsAffected != nullptr) *rowsAffected = sqlite3_changes64(db);
-      sqlite3_finalize(statement);
-      return S_OK;
-    }
-    sqlite3_reset(statement);
+    if (rowsAffected != nullptr) *rowsAffected = 0;
+    sqlite3_finalize(statement);
+    return S_OK;
   }
   if (rowset == nullptr) {
     sqlite3_finalize(statement);

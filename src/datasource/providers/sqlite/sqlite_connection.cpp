@@ -7,6 +7,7 @@
 #include <string>
 
 #include "datasource/error_info.h"
+#include "datasource/providers/sqlite/sqlite_guard.h"
 
 namespace quillet::db::sqlite {
 namespace {
@@ -18,26 +19,6 @@ constexpr int kBusyTimeoutMs = 3000;
 // Side connections kept open for the next count once given back.
 constexpr std::size_t kIdleSideConnections = 1;
 constexpr int kOpenFlags = SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX;
-
-// The read-only open and query_only refuse every change to the database, but a typed statement
-// could still lift query_only again (and then VACUUM INTO writes a new file) or ATTACH a file
-// name, which creates that file. Both are refused before they run.
-int Authorize(void*, int action, const char* name, const char* value, const char*, const char*) {
-  if (action == SQLITE_ATTACH) return SQLITE_DENY;
-  if (action == SQLITE_PRAGMA && name != nullptr && value != nullptr &&
-      sqlite3_stricmp(name, "query_only") == 0) {
-    return SQLITE_DENY;
-  }
-  return SQLITE_OK;
-}
-
-// query_only on top of the read-only open, and the authorizer: every connection to the file
-// gets both before it runs anything else.
-int GuardConnection(sqlite3* db, char** message) {
-  const int rc = sqlite3_exec(db, "PRAGMA query_only=1;", nullptr, nullptr, message);
-  if (rc == SQLITE_OK) sqlite3_set_authorizer(db, &Authorize, nullptr);
-  return rc;
-}
 
 }  // namespace
 
@@ -77,22 +58,6 @@ bool SqliteConnection::SameFile() const {
   return ::stat(path_.c_str(), &info) == 0 && info.st_dev == device_ && info.st_ino == inode_;
 }
 
-bool SqliteConnection::CopyLikeRule(sqlite3* side) const {
-  // PRAGMA case_sensitive_like can be set on a connection but not read back; ask LIKE itself.
-  sqlite3_stmt* probe = nullptr;
-  if (sqlite3_prepare_v2(db_, "SELECT 'a' LIKE 'A'", -1, &probe, nullptr) != SQLITE_OK) {
-    sqlite3_finalize(probe);
-    return false;
-  }
-  const bool ok = sqlite3_step(probe) == SQLITE_ROW;
-  const bool ignoresCase = ok && sqlite3_column_int(probe, 0) == 1;
-  sqlite3_finalize(probe);
-  return ok &&
-         sqlite3_exec(
-             side, ignoresCase ? "PRAGMA case_sensitive_like=0;" : "PRAGMA case_sensitive_like=1;",
-             nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
 sqlite3* SqliteConnection::TakeSideConnection() const {
   sqlite3* side = nullptr;
   {
@@ -112,10 +77,6 @@ sqlite3* SqliteConnection::TakeSideConnection() const {
       return nullptr;
     }
     sqlite3_busy_timeout(side, kBusyTimeoutMs);
-  }
-  if (!CopyLikeRule(side)) {
-    sqlite3_close_v2(side);
-    return nullptr;
   }
   return side;
 }
@@ -141,9 +102,7 @@ HRESULT SqliteConnection::RaiseLastError(HRESULT fallback) const {
   const int rc = sqlite3_extended_errcode(db_);
   const HRESULT code = ResultFromSqlite(rc, fallback);
   // Our authorizer's refusals read "not authorized" or "authorization denied"; say why.
-  const std::string text = (rc & 0xFF) == SQLITE_AUTH
-                               ? "not authorized: the database is open read-only"
-                               : sqlite3_errmsg(db_);
+  const std::string text = (rc & 0xFF) == SQLITE_AUTH ? kRefusedText : sqlite3_errmsg(db_);
   return RaiseError(code == S_OK ? fallback : code, text, kProviderName);
 }
 

@@ -29,11 +29,10 @@ class SqliteConnection {
 
   sqlite3* db() const { return db_; }
 
-  // Another connection to the same file, read-only and guarded like this one and with LIKE's
-  // letter-case rule of this one, for work that must be interruptible on its own:
-  // sqlite3_interrupt reaches every statement of a connection, so it may only be used on a
-  // connection nothing else runs on. Opened on first use; give it back when done. nullptr (no
-  // error object) when the file cannot be opened again or is no longer the file this
+  // Another connection to the same file, read-only and guarded like this one, for work that must be
+  // interruptible on its own: sqlite3_interrupt reaches every statement of a connection, so it may
+  // only be used on a connection nothing else runs on. Opened on first use; give it back when done.
+  // nullptr (no error object) when the file cannot be opened again or is no longer the file this
   // connection reads.
   sqlite3* TakeSideConnection() const;
   void GiveBackSideConnection(sqlite3* side) const;
@@ -64,7 +63,6 @@ class SqliteConnection {
   SqliteConnection(sqlite3* db, std::string path, dev_t device, ino_t inode);
   static int OnProgress(void* self);
   bool SameFile() const;
-  bool CopyLikeRule(sqlite3* side) const;
 
   sqlite3* db_ = nullptr;
   mutable std::atomic<const std::atomic<bool>*> cancelFlag_{nullptr};

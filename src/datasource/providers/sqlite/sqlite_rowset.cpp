@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <string>
+#include <utility>
 
 #include "datasource/error_info.h"
 #include "datasource/providers/sqlite/sqlite_types.h"
@@ -61,6 +62,31 @@ bool SqliteRowset::TakeCancel() {
   return cancel_.exchange(false);
 }
 
+bool SqliteRowset::HoldsRead() const {
+  return sqlite3_stmt_busy(statement_) != 0;
+}
+
+void SqliteRowset::EndRead() {
+  sqlite3_reset(statement_);
+}
+
+HRESULT SqliteRowset::ReopenRead() {
+  // The rows are stepped over again; a writer may have changed them meanwhile, which only a
+  // refresh shows properly.
+  const std::int64_t target = std::exchange(stepped_, 0);
+  while (stepped_ < target) {
+    const HRESULT hr = Step();
+    if (Failed(hr)) return hr;
+    if (hr != S_OK) {
+      mustRestart_ = true;
+      return RaiseError(E_FAIL,
+                        "The rows changed while they were shown; refresh to read them again.",
+                        kProviderName);
+    }
+  }
+  return S_OK;
+}
+
 HRESULT SqliteRowset::Step() {
   if (mustRestart_) {
     return RaiseError(E_UNEXPECTED,
@@ -78,7 +104,10 @@ HRESULT SqliteRowset::Step() {
     SqliteConnection::CancelScope scope(*connection_, cancel_);
     rc = sqlite3_step(statement_);
   }
-  if (rc == SQLITE_ROW) return S_OK;
+  if (rc == SQLITE_ROW) {
+    ++stepped_;
+    return S_OK;
+  }
   if (rc == SQLITE_DONE) return DB_S_ENDOFROWSET;
   const HRESULT hr = connection_->RaiseLastError(E_FAIL);
   cancel_.store(false);
@@ -88,18 +117,24 @@ HRESULT SqliteRowset::Step() {
 }
 
 HRESULT SqliteRowset::DoRestart() {
+  Use use(*this, /*keepPlace=*/false);
   sqlite3_reset(statement_);
   mustRestart_ = false;
+  stepped_ = 0;
   return S_OK;
 }
 
 HRESULT SqliteRowset::DoNext() {
+  Use use(*this);
+  if (Failed(use.Ready())) return use.Ready();
   return Step();
 }
 
 HRESULT SqliteRowset::DoSkip(std::int64_t count, std::int64_t* skipped) {
   // Stepping without asking for any column value is the cheapest skip SQLite offers.
   *skipped = 0;
+  Use use(*this);
+  if (Failed(use.Ready())) return use.Ready();
   while (*skipped < count) {
     const HRESULT hr = Step();
     if (hr != S_OK) return Failed(hr) ? hr : S_OK;
@@ -109,6 +144,8 @@ HRESULT SqliteRowset::DoSkip(std::int64_t count, std::int64_t* skipped) {
 }
 
 HRESULT SqliteRowset::DoReadValue(std::size_t ordinal, CellValue* value) {
+  Use use(*this);
+  if (Failed(use.Ready())) return use.Ready();
   const int i = static_cast<int>(ordinal) - 1;
   switch (sqlite3_column_type(statement_, i)) {
     case SQLITE_INTEGER:

@@ -1,17 +1,24 @@
 #pragma once
-// The rows of one SQLite statement, read forward; a restart runs the statement again.
+// The rows of one SQLite statement, read forward; a restart runs the statement again. A
+// statement that has been stepped holds a read transaction on the file, which keeps other
+// processes from writing; so once the rowset is left alone it rests (see read_rest.h): the
+// statement is reset, and the next use steps it back to where it stood.
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "datasource/providers/sqlite/sqlite_connection.h"
+#include "datasource/read_rest.h"
 #include "datasource/rowset_base.h"
 
 namespace quillet::db::sqlite {
 
-class SqliteRowset final : public RowsetBase {
+class SqliteRowset final : public RowsetBase,
+                           public RestingRead,
+                           public std::enable_shared_from_this<SqliteRowset> {
  public:
   // Takes the prepared, not yet stepped statement.
   SqliteRowset(std::shared_ptr<SqliteConnection> connection, sqlite3_stmt* statement);
@@ -30,6 +37,12 @@ class SqliteRowset final : public RowsetBase {
   HRESULT DoReadValue(std::size_t ordinal, CellValue* value) override;
 
  private:
+  // RestingRead: the statement is reset, and stepped back to its place when used again.
+  bool HoldsRead() const override;
+  void EndRead() override;
+  HRESULT ReopenRead() override;
+  std::weak_ptr<Restable> RestHandle() override { return weak_from_this(); }
+
   HRESULT Step();  // one sqlite3_step, mapped; S_OK on a row, DB_S_ENDOFROWSET at the end
   bool TakeCancel();
   // Steps the count statement, interruptible by Cancel; the engine's result code.
@@ -44,6 +57,8 @@ class SqliteRowset final : public RowsetBase {
   sqlite3* counting_ = nullptr;
   // After a failed or cancelled step the statement has lost its place; only a restart helps.
   bool mustRestart_ = false;
+  // Rows stepped onto since the start: the place a rest keeps.
+  std::int64_t stepped_ = 0;
 };
 
 // The columns of a prepared statement, by the declared-type table of sqlite_types.h.
