@@ -1,0 +1,115 @@
+#include "datasource/read_rest.h"
+
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace quillet::db {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The thread that serves rest requests in the order they fall due.
+class RestThread {
+ public:
+  ~RestThread() {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+  }
+
+  void Schedule(std::weak_ptr<Restable> rowset, Clock::time_point due) {
+    {
+      std::lock_guard lock(mutex_);
+      if (stopping_) return;
+      due_.emplace(due, std::move(rowset));
+      if (!thread_.joinable()) thread_ = std::thread([this] { Serve(); });
+    }
+    wake_.notify_all();
+  }
+
+ private:
+  void Serve() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+      if (due_.empty()) {
+        wake_.wait(lock);
+        continue;
+      }
+      const Clock::time_point next = due_.begin()->first;
+      if (Clock::now() < next) {
+        wake_.wait_until(lock, next);
+        continue;
+      }
+      std::vector<std::weak_ptr<Restable>> ready;
+      while (!due_.empty() && due_.begin()->first <= Clock::now()) {
+        ready.push_back(std::move(due_.begin()->second));
+        due_.erase(due_.begin());
+      }
+      // Resting calls into an engine: never with the queue locked, so scheduling never waits.
+      lock.unlock();
+      for (auto& weak : ready) {
+        if (auto rowset = weak.lock()) {
+          if (auto again = rowset->Rest(Clock::now() - kReadRestDelay)) {
+            lock.lock();
+            due_.emplace(*again, std::move(weak));
+            lock.unlock();
+          }
+        }
+      }
+      lock.lock();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::multimap<Clock::time_point, std::weak_ptr<Restable>> due_;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
+RestThread& Thread() {
+  static RestThread thread;
+  return thread;
+}
+
+}  // namespace
+
+RestingRead::Use::Use(RestingRead& owner, bool keepPlace) : owner_(owner), lock_(owner.mutex_) {
+  if (owner_.rested_) {
+    owner_.rested_ = false;
+    if (keepPlace) ready_ = owner_.ReopenRead();
+  }
+}
+
+RestingRead::Use::~Use() {
+  owner_.lastUse_ = Clock::now();
+  if (!owner_.restAsked_ && owner_.HoldsRead()) {
+    owner_.restAsked_ = true;
+    ScheduleRest(owner_.RestHandle(), owner_.lastUse_ + kReadRestDelay);
+  }
+}
+
+std::optional<Clock::time_point> RestingRead::Rest(Clock::time_point idleSince) {
+  std::unique_lock lock(mutex_, std::try_to_lock);
+  if (!lock.owns_lock()) return Clock::now() + kReadRestDelay / 10;
+  if (lastUse_ > idleSince) return lastUse_ + kReadRestDelay;
+  if (ReadInUse()) return Clock::now() + kReadRestDelay;
+  restAsked_ = false;
+  if (HoldsRead()) {
+    EndRead();
+    rested_ = true;
+  }
+  return std::nullopt;
+}
+
+void ScheduleRest(std::weak_ptr<Restable> rowset, std::chrono::steady_clock::time_point due) {
+  Thread().Schedule(std::move(rowset), due);
+}
+
+}  // namespace quillet::db
