@@ -289,6 +289,9 @@ class IDBInitialize {
   virtual HRESULT Initialize() = 0;
   // S1 + S2: a session on the connected data source.
   virtual HRESULT CreateSession(std::shared_ptr<ISession>* session) = 0;
+  // Empty when the provider keeps every session read-only by itself; otherwise one line for
+  // the user saying what it cannot promise. Asked once the data source is connected.
+  virtual std::string ReadOnlyNotice() const { return {}; }
 };
 
 // ---------------------------------------------------------------------------------------------

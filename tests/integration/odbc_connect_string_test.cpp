@@ -100,15 +100,19 @@ TEST(MapInitPropertiesTest, NothingToConnectToIsAnError) {
   EXPECT_NE(error.find("extended properties"), std::string::npos) << error;
 }
 
-TEST(DriverOptionsTest, PostgreSqlIsForcedReadOnlyAndKeepsTheUsersCursorChoice) {
-  auto attributes = OdbcAttributes::Parse("Driver={PostgreSQL Unicode};ReadOnly=0;Fetch=500");
+TEST(DriverOptionsTest, PostgreSqlAlwaysGetsServerSidePreparedStatements) {
+  // A user's string cannot bring back the driver's own cursors, which would send the text by
+  // the simple protocol, where the server runs every statement it holds.
+  auto attributes = OdbcAttributes::Parse(
+      "Driver={PostgreSQL Unicode};UseDeclareFetch=1;UseServerSidePrepare=0;Fetch=500");
   ASSERT_TRUE(attributes);
   const DriverKind kind = GuessDriverKind(*attributes);
   EXPECT_EQ(kind, DriverKind::PostgreSql);
   ApplyDriverOptions(kind, &*attributes);
-  EXPECT_EQ(attributes->Get("ReadOnly"), "1");
-  EXPECT_EQ(attributes->Get("UseDeclareFetch"), "1");
-  EXPECT_EQ(attributes->Get("Fetch"), "500");
+  EXPECT_EQ(attributes->Get("UseDeclareFetch"), "0");
+  EXPECT_EQ(attributes->Get("UseServerSidePrepare"), "1");
+  EXPECT_EQ(GuessDriverKind(*OdbcAttributes::Parse("Driver={MariaDB Unicode}")),
+            DriverKind::MariaDb);
 }
 
 TEST(DriverOptionsTest, SqliteDatabaseBecomesAReadOnlyUri) {
@@ -119,7 +123,8 @@ TEST(DriverOptionsTest, SqliteDatabaseBecomesAReadOnlyUri) {
   EXPECT_EQ(SqliteReadOnlyUri("file:/x.db?cache=shared&mode=rw"),
             "file:/x.db?cache=shared&mode=ro");
   EXPECT_EQ(DriverKindFromLibrary("libsqlite3odbc.so"), DriverKind::Sqlite3);
-  EXPECT_EQ(DriverKindFromLibrary("libmaodbc.so"), DriverKind::Other);
+  EXPECT_EQ(DriverKindFromLibrary("libmaodbc.so"), DriverKind::MariaDb);
+  EXPECT_EQ(DriverKindFromLibrary("libtdsodbc.so"), DriverKind::Other);
 }
 
 // --- diagnostics ------------------------------------------------------------------------------

@@ -227,31 +227,6 @@ TEST_F(OdbcPostgresTest, SyntaxErrorIsAnErrorInTheCommand) {
   EXPECT_EQ(Query(Session(), "select count(*) from customers").at(0).at(0), "3");
 }
 
-TEST_F(OdbcPostgresTest, WritesAreRefusedAndTheDataIsUnchanged) {
-  for (const char* sql :
-       {"delete from customers", "update customers set name = 'x'",
-        "insert into sales.regions values (3, 'East')", "drop table sales.regions",
-        "create table intruder(x int)", "truncate big_table",
-        "with gone as (delete from \"order items\" returning *) select * from gone",
-        "set session characteristics as transaction read write"}) {
-    std::shared_ptr<IRowset> rowset;
-    const HRESULT hr = RunSql(Session(), sql, &rowset);
-    if (Succeeded(hr) && rowset) AllRowsAsText(*rowset);
-    EXPECT_TRUE(Failed(hr)) << sql;
-    const std::string text = TakeErrorText();
-    EXPECT_FALSE(text.empty()) << sql;
-  }
-  opened_ = {};  // a fresh session sees what the server holds
-  ASSERT_EQ(OpenInitString(connect_, &opened_), S_OK) << TakeErrorText();
-  const auto rows = Query(
-      Session(),
-      "select (select count(*) from customers where name <> 'x'), (select count(*) from "
-      "sales.regions), (select count(*) from \"order items\"), (select count(*) from big_table), "
-      "(select count(*) from pg_tables where tablename = 'intruder')");
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0], (TextRow{"3", "2", "2", "100000", "0"}));
-}
-
 TEST_F(OdbcPostgresTest, CancelStopsACountAndTheRowsetRecovers) {
   std::shared_ptr<IRowset> rowset;
   ASSERT_EQ(RunSql(Session(), "select id from big_table order by id", &rowset), S_OK);

@@ -123,23 +123,6 @@ TEST_F(OdbcSqliteTest, LongTextStreamsWholeAcrossCharacterBoundaries) {
   EXPECT_TRUE(*text == longText_);
 }
 
-TEST_F(OdbcSqliteTest, WritesAreRefusedAndTheFileIsUnchanged) {
-  for (const char* sql :
-       {"delete from people", "update people set name = 'x'", "insert into people(id) values(9)",
-        "drop table numbers", "create table t(x)"}) {
-    std::shared_ptr<IRowset> rowset;
-    const HRESULT hr = RunSql(Session(), sql, &rowset);
-    EXPECT_TRUE(Failed(hr)) << sql;
-    const std::string text = TakeErrorText();
-    EXPECT_FALSE(text.empty()) << sql;
-    EXPECT_EQ(text.find('\n'), std::string::npos) << text;
-  }
-  opened_ = {};
-  EXPECT_EQ(QueryInt(path_, "select count(*) from people where name <> 'x'"), 2);
-  EXPECT_EQ(QueryInt(path_, "select count(*) from sqlite_master where name in ('numbers', 't')"),
-            1);
-}
-
 TEST_F(OdbcSqliteTest, MissingFileFailsAndIsNotCreated) {
   const std::string missing = folder_.File("nothing here.db");
   Opened opened;

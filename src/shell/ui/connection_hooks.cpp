@@ -148,6 +148,11 @@ void MainWindow::Open(const std::string& text, bool isFile) {
 int MainWindow::OnOpenedHook() {
   SetTitle(true);
   session_ = connection_->Session();
+  if (const auto source = connection_->DataSource()) {
+    if (const std::string notice = source->ReadOnlyNotice(); !notice.empty()) {
+      ReportInformation(notice);
+    }
+  }
   const bool tablesFirst =
       pages_.GetPage(config::kPageGeneral).Value(config::option::kGoDirectlyToTableFldr, 0) != 0;
   const int listSlot = tablesFirst ? kSlotTables : kSlotDatabase;

@@ -6,57 +6,13 @@
 #include <vector>
 
 #include "datasource/error_info.h"
+#include "datasource/providers/odbc/odbc_cursor_rowset.h"
 #include "datasource/providers/odbc/odbc_diag.h"
 #include "datasource/providers/odbc/odbc_rowset.h"
-#include "datasource/providers/odbc/odbc_types.h"
+#include "datasource/providers/odbc/odbc_statement_policy.h"
 #include "datasource/text_convert.h"
 
 namespace quillet::db::odbc {
-namespace {
-
-HRESULT DescribeColumns(SQLHSTMT stmt, SQLSMALLINT count, std::vector<DBCOLUMNINFO>* columns,
-                        std::vector<SQLSMALLINT>* sqlTypes) {
-  for (SQLSMALLINT i = 1; i <= count; ++i) {
-    std::u16string name(256, u'\0');
-    SQLSMALLINT nameLength = 0;
-    ColumnDescription c;
-    SQLSMALLINT nullable = 0;
-    SQLRETURN r = SQLDescribeColW(stmt, static_cast<SQLUSMALLINT>(i),
-                                  reinterpret_cast<SQLWCHAR*>(name.data()),
-                                  static_cast<SQLSMALLINT>(name.size()), &nameLength, &c.sqlType,
-                                  &c.columnSize, &c.decimalDigits, &nullable);
-    if (SQL_SUCCEEDED(r) && nameLength >= static_cast<SQLSMALLINT>(name.size())) {
-      name.assign(static_cast<std::size_t>(nameLength) + 1, u'\0');
-      r = SQLDescribeColW(stmt, static_cast<SQLUSMALLINT>(i),
-                          reinterpret_cast<SQLWCHAR*>(name.data()),
-                          static_cast<SQLSMALLINT>(name.size()), &nameLength, &c.sqlType,
-                          &c.columnSize, &c.decimalDigits, &nullable);
-    }
-    if (!SQL_SUCCEEDED(r)) {
-      return RaiseOdbcError(SQL_HANDLE_STMT, stmt, E_FAIL,
-                            "The columns of the result could not be described.");
-    }
-    name.resize(std::min<std::size_t>(
-        static_cast<std::size_t>(std::max<SQLSMALLINT>(nameLength, 0)), name.size()));
-    std::u16string typeName(128, u'\0');
-    SQLSMALLINT typeNameBytes = 0;
-    if (SQL_SUCCEEDED(SQLColAttributeW(
-            stmt, static_cast<SQLUSMALLINT>(i), SQL_DESC_TYPE_NAME, typeName.data(),
-            static_cast<SQLSMALLINT>(typeName.size() * 2), &typeNameBytes, nullptr))) {
-      typeName.resize(std::min<std::size_t>(
-          static_cast<std::size_t>(std::max<SQLSMALLINT>(typeNameBytes, 0)) / 2, typeName.size()));
-      c.typeName = Utf16ToUtf8(typeName);
-    }
-    DBCOLUMNINFO info = MapColumn(c);
-    info.name = name;
-    info.iOrdinal = static_cast<std::size_t>(i);
-    columns->push_back(std::move(info));
-    sqlTypes->push_back(c.sqlType);
-  }
-  return S_OK;
-}
-
-}  // namespace
 
 HRESULT OdbcCommand::SetCommandText(const Guid& dialect, const std::u16string& text) {
   (void)dialect;  // every driver takes its own SQL; there is no other dialect to choose
@@ -83,10 +39,29 @@ HRESULT OdbcCommand::Execute(std::shared_ptr<IRowset>* rowset, std::int64_t* row
   if (!connector_) return RaiseError(E_UNEXPECTED, "The session is closed.", kProviderName);
   if (canceled_.load()) return Canceled();
 
+  const std::string utf8 = Utf16ToUtf8(text_);
+  if (const Refusal refusal = RefuseStatement(connector_->kind(), utf8)) {
+    return RaiseError(refusal.code, refusal.reason, kProviderName);
+  }
+
   std::shared_ptr<Connection> connection;
   if (const HRESULT hr = connector_->Open(&connection); Failed(hr)) {
     return canceled_.load() ? Canceled() : hr;
   }
+  // Whatever the statement does stays inside this transaction, which is never committed.
+  if (const HRESULT hr = connection->BeginReadOnly(); Failed(hr)) return hr;
+  if (canceled_.load()) return Canceled();
+
+  if (connection->kind() == DriverKind::PostgreSql && PgCursorRowset::CanDeclare(utf8)) {
+    std::shared_ptr<IRowset> made;
+    const HRESULT hr = PgCursorRowset::Open(std::move(connection), text_, running_, &made);
+    if (canceled_.load()) return Canceled();
+    if (Failed(hr)) return hr;
+    if (rowset != nullptr) *rowset = std::move(made);
+    ClearErrorInfo();
+    return S_OK;
+  }
+
   std::shared_ptr<Statement> statement;
   if (const HRESULT hr = Statement::Allocate(std::move(connection), &statement); Failed(hr)) {
     return hr;
@@ -97,14 +72,20 @@ HRESULT OdbcCommand::Execute(std::shared_ptr<IRowset>* rowset, std::int64_t* row
   SQLSetStmtAttr(stmt, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
   SQLSetStmtAttr(stmt, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0);
 
+  // Prepared, so a restart runs the same statement again, and a server that parses prepared
+  // statements one at a time (PostgreSQL) refuses a second one.
   std::u16string text = text_;
+  if (!SQL_SUCCEEDED(SQLPrepareW(stmt, reinterpret_cast<SQLWCHAR*>(text.data()),
+                                 static_cast<SQLINTEGER>(text.size())))) {
+    return RaiseOdbcError(SQL_HANDLE_STMT, stmt, DB_E_ERRORSINCOMMAND,
+                          "The command could not be prepared.");
+  }
   running_.Set(statement);
   if (canceled_.load()) {  // came while connecting, before SQLCancel had a statement to reach
     running_.Clear();
     return Canceled();
   }
-  const SQLRETURN r = SQLExecDirectW(stmt, reinterpret_cast<SQLWCHAR*>(text.data()),
-                                     static_cast<SQLINTEGER>(text.size()));
+  const SQLRETURN r = SQLExecute(stmt);
   running_.Clear();
   // A cancel during the call ends it, whatever the driver made of the interruption.
   if (canceled_.load()) return Canceled();
@@ -117,11 +98,10 @@ HRESULT OdbcCommand::Execute(std::shared_ptr<IRowset>* rowset, std::int64_t* row
     return RaiseOdbcError(SQL_HANDLE_STMT, stmt, DB_E_ERRORSINCOMMAND,
                           "The command could not be run.");
   }
-  SQLSMALLINT columnCount = 0;
-  if (!SQL_SUCCEEDED(SQLNumResultCols(stmt, &columnCount))) {
-    return RaiseOdbcError(SQL_HANDLE_STMT, stmt, E_FAIL, "The result could not be read.");
-  }
-  if (columnCount == 0) {
+  std::vector<DBCOLUMNINFO> columns;
+  std::vector<SQLSMALLINT> sqlTypes;
+  if (const HRESULT hr = DescribeColumns(stmt, &columns, &sqlTypes); Failed(hr)) return hr;
+  if (columns.empty()) {
     SQLLEN affected = -1;
     if (SQL_SUCCEEDED(SQLRowCount(stmt, &affected)) && rowsAffected != nullptr) {
       *rowsAffected = affected;
@@ -129,17 +109,12 @@ HRESULT OdbcCommand::Execute(std::shared_ptr<IRowset>* rowset, std::int64_t* row
     ClearErrorInfo();
     return S_OK;
   }
-  std::vector<DBCOLUMNINFO> columns;
-  std::vector<SQLSMALLINT> sqlTypes;
-  if (const HRESULT hr = DescribeColumns(stmt, columnCount, &columns, &sqlTypes); Failed(hr)) {
-    return hr;
-  }
   SQLULEN cursorType = SQL_CURSOR_FORWARD_ONLY;
   SQLGetStmtAttr(stmt, SQL_ATTR_CURSOR_TYPE, &cursorType, 0, nullptr);
   if (rowset != nullptr) {
     *rowset =
         std::make_shared<OdbcRowset>(std::move(statement), std::move(columns), std::move(sqlTypes),
-                                     cursorType != SQL_CURSOR_FORWARD_ONLY, text_);
+                                     cursorType != SQL_CURSOR_FORWARD_ONLY);
   }
   ClearErrorInfo();
   return S_OK;

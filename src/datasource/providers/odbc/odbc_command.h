@@ -1,8 +1,10 @@
 #pragma once
-// A command of an ODBC session: each execution opens a connection of its own (see
-// odbc_connector.h) and runs the text there with SQLExecDirectW; a result becomes an OdbcRowset
-// with a scrollable read-only cursor where the driver offers one. The rowset keeps the
-// connection and closes it when it goes.
+// A command of an ODBC session. A text is first checked to be one statement the driver's kind
+// may run (odbc_statement_policy.h); each execution then opens a connection of its own (see
+// odbc_connector.h) and runs the text there inside a read-only transaction that is only ever
+// rolled back. On PostgreSQL a query becomes a server-side cursor (PgCursorRowset); elsewhere
+// the prepared statement's result becomes an OdbcRowset, with a scrollable read-only cursor
+// where the driver offers one. The rowset keeps the connection and closes it when it goes.
 
 #include <atomic>
 #include <memory>

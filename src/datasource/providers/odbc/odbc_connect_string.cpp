@@ -210,24 +210,34 @@ DriverKind GuessDriverKind(const OdbcAttributes& attributes) {
   const std::string driver = attributes.Get("DRIVER").value_or("");
   if (Contains(driver, "postgres") || Contains(driver, "psqlodbc")) return DriverKind::PostgreSql;
   if (Contains(driver, "sqlite3")) return DriverKind::Sqlite3;
+  if (Contains(driver, "mariadb") || Contains(driver, "maodbc") || Contains(driver, "mysql")) {
+    return DriverKind::MariaDb;
+  }
   return DriverKind::Other;
 }
 
 DriverKind DriverKindFromLibrary(std::string_view libraryName) {
   if (Contains(libraryName, "psqlodbc")) return DriverKind::PostgreSql;
   if (Contains(libraryName, "sqlite3odbc")) return DriverKind::Sqlite3;
+  if (Contains(libraryName, "maodbc") || Contains(libraryName, "myodbc")) {
+    return DriverKind::MariaDb;
+  }
   return DriverKind::Other;
 }
 
 void ApplyDriverOptions(DriverKind kind, OdbcAttributes* attributes) {
   switch (kind) {
     case DriverKind::PostgreSql:
-      // The driver refuses everything but queries itself; the server's read-only transactions
-      // (set after connecting) catch writes hidden inside a query.
-      attributes->Set("ReadOnly", "1");
-      // Cursors fetched 100 rows at a time, so a large result never lands in memory whole.
-      attributes->SetIfMissing("UseDeclareFetch", "1");
-      attributes->SetIfMissing("Fetch", "100");
+      // The driver's read-only mode only looks at a statement's first word (it lets
+      // "select 1; commit" through) and refuses the cursor statements the provider needs; the
+      // server's read-only transactions are what keeps a session from writing.
+      attributes->Set("ReadOnly", "0");
+      attributes->Set("UseDeclareFetch", "0");
+      attributes->Set("UseServerSidePrepare", "1");
+      // Rollback on error is the transaction's, not one savepoint per statement.
+      attributes->Set("Protocol", "7.4-1");
+      break;
+    case DriverKind::MariaDb:
       break;
     case DriverKind::Sqlite3:
       if (auto database = attributes->Get("Database"); database && !database->empty()) {

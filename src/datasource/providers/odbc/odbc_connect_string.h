@@ -49,16 +49,17 @@ std::optional<OdbcAttributes> MapInitProperties(const InitProperties& properties
                                                 std::string* error);
 
 // The drivers whose read-only and cursor options the provider knows.
-enum class DriverKind { Other, PostgreSql, Sqlite3 };
+enum class DriverKind { Other, PostgreSql, MariaDb, Sqlite3 };
 
 // A guess from the "Driver" attribute (a registered driver name or a library path).
 DriverKind GuessDriverKind(const OdbcAttributes& attributes);
 // What the driver manager reports as the driver's library name (SQL_DRIVER_NAME).
 DriverKind DriverKindFromLibrary(std::string_view libraryName);
 
-// Adds the options that keep a session read-only and a large result off the client's memory:
-// for PostgreSQL the driver's read-only mode and declare/fetch cursors, for SQLite a read-only
-// open of the database file.
+// Adds the options the provider's way of working needs: for PostgreSQL server-side prepared
+// statements (so the server parses a user's text as one statement) without the driver's own
+// cursors or per-statement savepoints (the provider declares its cursors itself), for SQLite a
+// read-only open of the database file.
 void ApplyDriverOptions(DriverKind kind, OdbcAttributes* attributes);
 
 // A file name as a read-only SQLite URI ("file:/a%20b.db?mode=ro"); a value that is a URI

@@ -6,24 +6,32 @@
 
 namespace quillet::db::odbc {
 
+namespace {
+
+HRESULT RunSessionSetting(Connection& connection, const std::u16string& text) {
+  const HRESULT hr = connection.ExecuteQuietly(text);
+  if (Succeeded(hr)) return S_OK;
+  std::optional<ErrorInfo> info;
+  GetErrorInfo(&info);
+  return RaiseError(hr,
+                    "The session could not be made read-only: " +
+                        (info ? Utf16ToUtf8(info->description) : std::string()),
+                    kProviderName);
+}
+
+}  // namespace
+
 HRESULT MakeReadOnly(Connection& connection) {
   switch (connection.kind()) {
-    case DriverKind::PostgreSql: {
-      // A query (which the driver's read-only mode lets through) that makes every later
-      // transaction of the connection read-only, so the server refuses writes the driver's
-      // own check cannot see, such as a data-changing WITH clause.
-      const HRESULT hr = connection.ExecuteQuietly(
-          u"select set_config('default_transaction_read_only', 'on', false)");
-      if (Failed(hr)) {
-        std::optional<ErrorInfo> info;
-        GetErrorInfo(&info);
-        return RaiseError(hr,
-                          "The session could not be made read-only: " +
-                              (info ? Utf16ToUtf8(info->description) : std::string()),
-                          kProviderName);
-      }
-      return S_OK;
-    }
+    case DriverKind::PostgreSql:
+      // Every transaction of the session read-only, also those the driver opens for its
+      // catalogue queries; each command's own transaction says so once more.
+      return RunSessionSetting(connection,
+                               u"select set_config('default_transaction_read_only', 'on', false)");
+    case DriverKind::MariaDb:
+      // Every transaction of the session read-only, also the one a statement that commits by
+      // itself (a table definition) would start.
+      return RunSessionSetting(connection, u"SET SESSION TRANSACTION READ ONLY");
     case DriverKind::Sqlite3:
       // The file is open read-only already; this also covers a data source whose database the
       // driver opened itself.

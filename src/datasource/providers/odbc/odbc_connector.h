@@ -29,6 +29,7 @@ class Connector {
   HRESULT Open(std::shared_ptr<Connection>* connection) const;
 
   const std::string& connect_string() const { return connectString_; }
+  DriverKind kind() const { return kind_; }
 
  private:
   std::string connectString_;

@@ -69,8 +69,25 @@ HRESULT OdbcDataSource::Initialize() {
     return hr;
   }
   connector_ = std::make_shared<const Connector>(connectString_, connection_->kind());
+  if (connection_->kind() == DriverKind::Other) {
+    // Statements still run in transactions that are rolled back, but a driver may commit on
+    // its own (some servers end a transaction at every table definition) or run several
+    // statements that no lexer of ours can tell apart.
+    notice_ = "The ODBC driver \"" + connection_->DriverLibrary() +
+              "\" is not one Quillet knows how to keep read-only";
+    notice_ +=
+        connection_->AccessModeReadOnly() ? "" : ", and it ignores the read-only access mode";
+    notice_ +=
+        ": every statement runs in a transaction that is rolled back, but one that commits by "
+        "itself could still change data. Connect with an account that may only read.";
+  }
   ClearErrorInfo();
   return S_OK;
+}
+
+std::string OdbcDataSource::ReadOnlyNotice() const {
+  std::lock_guard lock(mutex_);
+  return notice_;
 }
 
 HRESULT OdbcDataSource::CreateSession(std::shared_ptr<ISession>* session) {

@@ -36,6 +36,7 @@ class OdbcDataSource final : public IDBInitialize {
 
   HRESULT Initialize() override;
   HRESULT CreateSession(std::shared_ptr<ISession>* session) override;
+  std::string ReadOnlyNotice() const override;
 
   // The connection string sent to the driver (for tests and diagnostics; holds the password).
   const std::string& connect_string() const { return connectString_; }
@@ -46,9 +47,10 @@ class OdbcDataSource final : public IDBInitialize {
   std::optional<OdbcAttributes> attributes_;
   std::string error_;
   std::string connectString_;
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   std::shared_ptr<Connection> connection_;
   std::shared_ptr<const Connector> connector_;
+  std::string notice_;
 };
 
 }  // namespace quillet::db::odbc

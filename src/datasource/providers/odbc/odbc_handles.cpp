@@ -62,11 +62,19 @@ HRESULT Connection::Open(const std::string& connectString, std::shared_ptr<Conne
                                    out.size()));
   if (completed != nullptr) *completed = Utf16ToUtf8(out);
   SQLSetConnectAttr(dbc, SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
+  // A driver that does not keep the mode answers with another value (or an error).
+  SQLUINTEGER mode = SQL_MODE_READ_WRITE;
+  const bool readOnly =
+      SQL_SUCCEEDED(SQLGetConnectAttr(dbc, SQL_ATTR_ACCESS_MODE, &mode, 0, nullptr)) &&
+      mode == SQL_MODE_READ_ONLY;
   connection->reset(new Connection(dbc));
+  (*connection)->accessModeReadOnly_ = readOnly;
   return S_OK;
 }
 
 Connection::~Connection() {
+  // A connection in a transaction cannot be closed; nothing of it is ever kept.
+  if (manualCommit_) SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK);
   SQLDisconnect(dbc_);
   SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
 }
@@ -111,6 +119,34 @@ HRESULT Connection::ExecuteQuietly(const std::u16string& text) {
   }
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
   return hr;
+}
+
+HRESULT Connection::BeginReadOnly() {
+  if (!manualCommit_) {
+    const SQLRETURN r = SQLSetConnectAttr(dbc_, SQL_ATTR_AUTOCOMMIT,
+                                          reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+    if (!SQL_SUCCEEDED(r)) {
+      return RaiseOdbcError(SQL_HANDLE_DBC, dbc_, E_FAIL,
+                            "The driver cannot run statements inside a transaction.");
+    }
+    manualCommit_ = true;
+  }
+  switch (kind_) {
+    case DriverKind::PostgreSql:
+      // The driver opens the transaction itself, before the first statement.
+      return ExecuteQuietly(u"SET TRANSACTION READ ONLY");
+    case DriverKind::MariaDb:
+      return ExecuteQuietly(u"START TRANSACTION READ ONLY");
+    case DriverKind::Sqlite3:
+    case DriverKind::Other:
+      // Manual commit is all these drivers offer; the rollback at the end does the rest.
+      return S_OK;
+  }
+  return S_OK;
+}
+
+void Connection::Rollback() {
+  if (manualCommit_) SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK);
 }
 
 HRESULT Statement::Allocate(std::shared_ptr<Connection> connection,

@@ -39,10 +39,21 @@ class Connection {
   // Runs a statement that returns nothing the caller needs.
   HRESULT ExecuteQuietly(const std::u16string& text);
 
+  // Whether the driver kept the read-only access mode asked for at connect time.
+  bool AccessModeReadOnly() const { return accessModeReadOnly_; }
+
+  // Leaves autocommit and starts a transaction that cannot write, in the form the driver's
+  // server knows. Everything run on the connection from now on belongs to it until Rollback.
+  HRESULT BeginReadOnly();
+  // Ends the transaction without keeping anything it did (also closing every cursor in it).
+  void Rollback();
+
  private:
   explicit Connection(SQLHDBC dbc) : dbc_(dbc) {}
   SQLHDBC dbc_ = SQL_NULL_HDBC;
   DriverKind kind_ = DriverKind::Other;
+  bool accessModeReadOnly_ = false;
+  bool manualCommit_ = false;
 };
 
 class Statement {

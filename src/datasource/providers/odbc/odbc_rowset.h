@@ -1,40 +1,28 @@
 #pragma once
 // The rowset over an executed ODBC statement. Where the driver gives a scrollable cursor,
 // skipping and restarting move the cursor without transferring the rows in between; otherwise
-// skipping fetches without reading values and restarting runs the statement again.
+// skipping fetches without reading values and restarting runs the statement again. The
+// statement runs in its connection's read-only transaction; a rest closes the cursor and rolls
+// the transaction back, and the next use runs the statement again and moves back to its row.
 
 #include <sql.h>
 
-#include <atomic>
-#include <map>
 #include <memory>
-#include <string>
 #include <vector>
 
-#include "datasource/providers/odbc/odbc_handles.h"
-#include "datasource/providers/odbc/odbc_value_stream.h"
-#include "datasource/rowset_base.h"
+#include "datasource/providers/odbc/odbc_rowset_base.h"
 
 namespace quillet::db::odbc {
 
-class OdbcRowset final : public RowsetBase {
+class OdbcRowset final : public OdbcRowsetBase {
  public:
-  // `sqlTypes` holds the driver's type of every column, in column order; `text` is the
-  // statement, run again to restart a forward-only cursor.
+  // `statement` is prepared and executed, its cursor open; `sqlTypes` holds the driver's type
+  // of every column, in column order.
   OdbcRowset(std::shared_ptr<Statement> statement, std::vector<DBCOLUMNINFO> columns,
-             std::vector<SQLSMALLINT> sqlTypes, bool scrollable, std::u16string text);
+             std::vector<SQLSMALLINT> sqlTypes, bool scrollable);
   ~OdbcRowset() override;
 
-  const char* ProviderName() const override { return "ODBC"; }
-
-  // Stream bindings are served here, straight from the driver; the base serves the rest.
-  HRESULT CreateAccessor(std::uint32_t flags, const std::vector<DBBINDING>& bindings,
-                         std::size_t rowSize, HACCESSOR* accessor) override;
-  HRESULT ReleaseAccessor(HACCESSOR accessor) override;
-  HRESULT GetData(HROW row, HACCESSOR accessor, void* data) override;
-
   HRESULT CountRows(std::int64_t* count) override;
-  void Cancel() override;
 
   bool scrollable() const { return scrollable_; }
 
@@ -42,29 +30,27 @@ class OdbcRowset final : public RowsetBase {
   HRESULT DoRestart() override;
   HRESULT DoNext() override;
   HRESULT DoSkip(std::int64_t count, std::int64_t* skipped) override;
-  HRESULT DoReadValue(std::size_t ordinal, CellValue* value) override;
+  const std::shared_ptr<Statement>& RowStatement() const override { return statement_; }
+
+  bool HoldsRead() const override { return open_; }
+  void EndRead() override;
+  HRESULT ReopenRead() override;
 
  private:
   SQLHSTMT stmt() const { return statement_->handle(); }
-  HRESULT CheckCancel();
   HRESULT Reexecute();
   // Steps forward over `count` rows without reading them; *stepped receives how many there were.
   HRESULT StepOver(std::int64_t count, std::int64_t* stepped);
-  void NewRow() { clock_->row.fetch_add(1); }
-  bool HasPlainBindings(HACCESSOR accessor) const;
+  // To just before row `row` (1-based), or onto it when `onto` is set.
+  HRESULT MoveTo(std::int64_t row, bool onto);
 
   std::shared_ptr<Statement> statement_;
-  std::vector<SQLSMALLINT> sqlTypes_;
   bool scrollable_ = false;
-  std::u16string text_;
+  bool open_ = true;  // the cursor is open in a transaction
   static constexpr std::int64_t kPositionUnknown = -1;
   // 1-based row the cursor stands on; 0 before the first.
   std::int64_t position_ = 0;
-  std::shared_ptr<RowClock> clock_ = std::make_shared<RowClock>();
-  std::atomic<bool> canceled_{false};
-  std::atomic<bool> disturbed_{false};
-  std::map<HACCESSOR, std::size_t> plainCounts_;
-  std::map<HACCESSOR, std::vector<DBBINDING>> streamBindings_;
+  bool onRow_ = false;
 };
 
 }  // namespace quillet::db::odbc

@@ -28,6 +28,7 @@ HRESULT OdbcValueStream::Open(std::shared_ptr<Statement> statement, std::shared_
   auto* made = new OdbcValueStream();
   made->statement_ = std::move(statement);
   made->clock_ = std::move(clock);
+  made->clock_->openStreams.fetch_add(1);
   made->row_ = made->clock_->row.load();
   made->ordinal_ = ordinal;
   made->readAs_ = readAs;
@@ -36,6 +37,10 @@ HRESULT OdbcValueStream::Open(std::shared_ptr<Statement> statement, std::shared_
   made->Append(std::move(bytes));
   *stream = made;
   return S_OK;
+}
+
+OdbcValueStream::~OdbcValueStream() {
+  if (clock_) clock_->openStreams.fetch_sub(1);
 }
 
 void OdbcValueStream::Append(std::string bytes) {

@@ -17,6 +17,7 @@ namespace quillet::db::odbc {
 // moves on (or goes away) the driver's data belongs to another row.
 struct RowClock {
   std::atomic<std::uint64_t> row{0};
+  std::atomic<int> openStreams{0};  // streams that may still read the current row
 };
 
 class OdbcValueStream final : public ISequentialStream {
@@ -32,6 +33,7 @@ class OdbcValueStream final : public ISequentialStream {
 
  private:
   OdbcValueStream() = default;
+  ~OdbcValueStream() override;
   // Adds the next piece to pending_; sets done_ at the end.
   HRESULT Refill();
   void Append(std::string bytes);
