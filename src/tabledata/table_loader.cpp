@@ -116,12 +116,12 @@ void xElement_Table::RunLoad(const ShowData& request, ProgressHandle progress) {
   const std::string query = request.query.empty() ? TableQuery(GetName()) : request.query;
   SetLastQuery(query);
 
-  // Column information, from a first execution of the query.
+  // The query runs once: its rowset gives the columns and then the rows.
   services.ReportStep(progress, steps::kColumnInfo, 5);
+  std::shared_ptr<db::IRowset> rowset = ExecuteQuery(query, ids::kContextColumns);
   {
-    std::shared_ptr<db::IRowset> probe = ExecuteQuery(query, ids::kContextColumns);
     std::vector<db::DBCOLUMNINFO> info;
-    db::HRESULT hr = probe->GetColumnInfo(&info);
+    db::HRESULT hr = rowset->GetColumnInfo(&info);
     if (db::Failed(hr)) RaiseProviderError(ids::kContextColumns, hr);
     std::vector<ColumnInfo> columns(info.size());
     for (const db::DBCOLUMNINFO& c : info) {
@@ -147,9 +147,8 @@ void xElement_Table::RunLoad(const ShowData& request, ProgressHandle progress) {
   services.ReportStep(progress, steps::kRedrawColumns, 25);
   if (request.redrawColumns) RedrawColumns();
 
-  // The data rowset with its accessor.
+  // The accessor on the rowset.
   services.ReportStep(progress, steps::kLoadData, 30);
-  std::shared_ptr<db::IRowset> rowset = ExecuteQuery(query, ids::kContextTableData);
   db::HACCESSOR accessor = db::DB_NULL_HACCESSOR;
   db::HRESULT hr = rowset->CreateAccessor(db::DBACCESSOR_ROWDATA, bindings_,
                                           kDataCellSize * columnCount, &accessor);
