@@ -114,5 +114,12 @@ CREATE FUNCTION add_numbers(a int, b int) RETURNS int DETERMINISTIC NO SQL
   RETURN a + b;
 CREATE PROCEDURE record_visit(IN what varchar(100)) MODIFIES SQL DATA
   INSERT INTO audit (note) VALUES (what);
+DELIMITER //
+CREATE FUNCTION bump_audit() RETURNS int MODIFIES SQL DATA
+BEGIN
+  INSERT INTO audit (note) VALUES ('bumped');
+  RETURN 1;
+END//
+DELIMITER ;
 
 DROP TEMPORARY TABLE numbers, digits;

@@ -108,6 +108,22 @@ CREATE FUNCTION sales.order_count() RETURNS bigint
 CREATE PROCEDURE sales.touch_nothing()
   LANGUAGE sql AS 'SELECT 1';
 
+-- What the writing routines add to: a session that may not write must leave it empty.
+CREATE TABLE public.audit (
+  id serial PRIMARY KEY,
+  note varchar(100) NOT NULL
+);
+CREATE SEQUENCE public.seq_ids;
+CREATE FUNCTION public.bump_audit() RETURNS integer
+  LANGUAGE sql AS $$ INSERT INTO public.audit (note) VALUES ('bumped') RETURNING 1 $$;
+CREATE PROCEDURE public.record_visit(what varchar)
+  LANGUAGE plpgsql AS $$
+BEGIN
+  INSERT INTO public.audit (note) VALUES (what);
+  COMMIT;
+END
+$$;
+
 COMMENT ON TABLE public.customers IS 'People who order';
 
 ANALYZE public.big_table;

@@ -8,6 +8,8 @@
 # socket and log under <state-dir>, and is run as the `postgres` user when we are root
 # (PostgreSQL refuses to run as root). `start` writes:
 #   <state-dir>/conn.txt   the ODBC connection string of the test database, one line
+# It logs every statement (<state-dir>/server.log), so a test can count what ran, and runs no
+# autovacuum, so the files of a database change only when something writes to it.
 #   <state-dir>/odbc.env   KEY='VALUE' lines (shell-sourceable): PG_PORT, PG_USER, PG_PASSWORD,
 #                          PG_DATABASE, ODBC_CONNECT and, when the drivers had to be
 #                          registered privately, ODBCSYSINI
@@ -170,7 +172,7 @@ start_server() {
   for _ in 1 2 3 4 5; do
     port=$(free_port)
     if as_owner "$bin/pg_ctl" -D "$state/data" -l "$log" -w -t 60 start \
-      -o "-p $port -k $sock -c listen_addresses=127.0.0.1 -c fsync=off" >/dev/null 2>&1; then
+      -o "-p $port -k $sock -c listen_addresses=127.0.0.1 -c fsync=off -c autovacuum=off -c log_statement=all" >/dev/null 2>&1; then
       started=1
       break
     fi
