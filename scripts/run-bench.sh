@@ -32,6 +32,7 @@ if [ -x "$odbc_bench" ]; then
       . "$pg_state/odbc.env"
       set +a
       export QUILLET_ODBC_CONNECT="$ODBC_CONNECT"
+      export QUILLET_PG_STATE="$pg_state"
       if [ -z "${QUILLET_PSQL:-}" ] && command -v pg_config >/dev/null 2>&1; then
         bindir=$(pg_config --bindir 2>/dev/null || true)
         if [ -x "$bindir/psql" ]; then export QUILLET_PSQL="$bindir/psql"; fi

@@ -154,6 +154,16 @@ class SqlWindowTest : public QObject {
     QVERIFY(QString::fromStdString(window->Report()->Model()->Log().At(0).description)
                 .contains(QStringLiteral("no_such_table")));
     QCOMPARE(pane->GetQueryText(), std::string("select id from no_such_table"));
+
+    // A second statement is refused in one line, and the text stays as typed.
+    const std::string twoStatements = "select 1; delete from orders";
+    Execute(window, QString::fromStdString(twoStatements));
+    QVERIFY(WaitIdle(window));
+    QCOMPARE(window->Report()->Model()->rowCount(), 2);
+    const std::string refusal = window->Report()->Model()->Log().At(0).description;
+    QVERIFY2(refusal.find("more than one statement") != std::string::npos, refusal.c_str());
+    QVERIFY(refusal.find('\n') == std::string::npos);
+    QCOMPARE(pane->GetQueryText(), twoStatements);
     QVERIFY(fx_.boxes->Boxes().empty());
   }
 

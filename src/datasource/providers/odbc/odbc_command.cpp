@@ -111,10 +111,15 @@ HRESULT OdbcCommand::Execute(std::shared_ptr<IRowset>* rowset, std::int64_t* row
   }
   SQLULEN cursorType = SQL_CURSOR_FORWARD_ONLY;
   SQLGetStmtAttr(stmt, SQL_ATTR_CURSOR_TYPE, &cursorType, 0, nullptr);
+  // MariaDB's driver reads the whole result into the client and keeps it over a rollback: the
+  // transaction can end at once, and nothing stays open on the server while the rows are shown.
+  Connection& owner = *statement->connection();
+  const bool buffered = owner.kind() == DriverKind::MariaDb && owner.RollbackKeepsCursors();
+  if (buffered) owner.Rollback();
   if (rowset != nullptr) {
     *rowset =
         std::make_shared<OdbcRowset>(std::move(statement), std::move(columns), std::move(sqlTypes),
-                                     cursorType != SQL_CURSOR_FORWARD_ONLY);
+                                     cursorType != SQL_CURSOR_FORWARD_ONLY, !buffered);
   }
   ClearErrorInfo();
   return S_OK;

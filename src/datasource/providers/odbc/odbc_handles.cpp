@@ -149,6 +149,13 @@ void Connection::Rollback() {
   if (manualCommit_) SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK);
 }
 
+bool Connection::RollbackKeepsCursors() const {
+  SQLUSMALLINT behavior = SQL_CB_DELETE;
+  return SQL_SUCCEEDED(
+             SQLGetInfo(dbc_, SQL_CURSOR_ROLLBACK_BEHAVIOR, &behavior, sizeof behavior, nullptr)) &&
+         behavior == SQL_CB_PRESERVE;
+}
+
 HRESULT Statement::Allocate(std::shared_ptr<Connection> connection,
                             std::shared_ptr<Statement>* statement) {
   SQLHSTMT stmt = SQL_NULL_HSTMT;

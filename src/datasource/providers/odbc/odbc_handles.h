@@ -45,8 +45,10 @@ class Connection {
   // Leaves autocommit and starts a transaction that cannot write, in the form the driver's
   // server knows. Everything run on the connection from now on belongs to it until Rollback.
   HRESULT BeginReadOnly();
-  // Ends the transaction without keeping anything it did (also closing every cursor in it).
+  // Ends the transaction without keeping anything it did.
   void Rollback();
+  // Whether a cursor stays readable after Rollback (the driver keeps the rows it has read).
+  bool RollbackKeepsCursors() const;
 
  private:
   explicit Connection(SQLHDBC dbc) : dbc_(dbc) {}

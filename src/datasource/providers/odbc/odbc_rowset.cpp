@@ -14,10 +14,11 @@ constexpr std::int64_t kCancelCheckRows = 512;
 }  // namespace
 
 OdbcRowset::OdbcRowset(std::shared_ptr<Statement> statement, std::vector<DBCOLUMNINFO> columns,
-                       std::vector<SQLSMALLINT> sqlTypes, bool scrollable)
+                       std::vector<SQLSMALLINT> sqlTypes, bool scrollable, bool holdsRead)
     : OdbcRowsetBase(statement->connection(), std::move(columns), std::move(sqlTypes)),
       statement_(std::move(statement)),
-      scrollable_(scrollable) {}
+      scrollable_(scrollable),
+      holdsRead_(holdsRead) {}
 
 OdbcRowset::~OdbcRowset() {
   NewRow();
@@ -36,7 +37,7 @@ HRESULT OdbcRowset::Reexecute() {
   SQLFreeStmt(stmt(), SQL_CLOSE);
   position_ = 0;
   onRow_ = false;
-  if (!open_) {
+  if (!open_ || !holdsRead_) {
     if (const HRESULT hr = connection().BeginReadOnly(); Failed(hr)) return hr;
   }
   Running running(*this, statement_);
@@ -45,6 +46,7 @@ HRESULT OdbcRowset::Reexecute() {
     return RaiseOdbcError(SQL_HANDLE_STMT, stmt(), E_FAIL, "The query could not be run again.");
   }
   open_ = true;
+  if (!holdsRead_) connection().Rollback();
   return S_OK;
 }
 

@@ -17,9 +17,10 @@ namespace quillet::db::odbc {
 class OdbcRowset final : public OdbcRowsetBase {
  public:
   // `statement` is prepared and executed, its cursor open; `sqlTypes` holds the driver's type
-  // of every column, in column order.
+  // of every column, in column order. `holdsRead` false: the driver holds the whole result in
+  // the client and its transaction is over already.
   OdbcRowset(std::shared_ptr<Statement> statement, std::vector<DBCOLUMNINFO> columns,
-             std::vector<SQLSMALLINT> sqlTypes, bool scrollable);
+             std::vector<SQLSMALLINT> sqlTypes, bool scrollable, bool holdsRead);
   ~OdbcRowset() override;
 
   HRESULT CountRows(std::int64_t* count) override;
@@ -32,7 +33,7 @@ class OdbcRowset final : public OdbcRowsetBase {
   HRESULT DoSkip(std::int64_t count, std::int64_t* skipped) override;
   const std::shared_ptr<Statement>& RowStatement() const override { return statement_; }
 
-  bool HoldsRead() const override { return open_; }
+  bool HoldsRead() const override { return open_ && holdsRead_; }
   void EndRead() override;
   HRESULT ReopenRead() override;
 
@@ -46,7 +47,8 @@ class OdbcRowset final : public OdbcRowsetBase {
 
   std::shared_ptr<Statement> statement_;
   bool scrollable_ = false;
-  bool open_ = true;  // the cursor is open in a transaction
+  bool open_ = true;  // the cursor is open
+  bool holdsRead_ = true;
   static constexpr std::int64_t kPositionUnknown = -1;
   // 1-based row the cursor stands on; 0 before the first.
   std::int64_t position_ = 0;
