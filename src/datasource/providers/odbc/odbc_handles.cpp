@@ -168,6 +168,9 @@ HRESULT Statement::Allocate(std::shared_ptr<Connection> connection,
 }
 
 Statement::~Statement() {
+  // Closed first: psqlodbc keeps the result of a failed execution until the cursor is closed,
+  // and loses it when the handle is freed with it still there.
+  SQLFreeStmt(stmt_, SQL_CLOSE);
   SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
 }
 
