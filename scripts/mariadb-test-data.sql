@@ -122,4 +122,30 @@ BEGIN
 END//
 DELIMITER ;
 
+-- A value of every common type as the mariadb client prints it, the empty text, NULL, and text
+-- at the inline limit of 511 bytes, one byte over it, and with a two-byte character across it.
+CREATE TABLE value_kinds (
+  id int PRIMARY KEY, t text, mt mediumtext, j json, vc varchar(20), bi bigint, f8 double,
+  f4 float, num decimal(20, 6), d date, tm time(6), dt datetime(6), ts timestamp(1) NULL,
+  u uuid, ip inet6, b boolean, e enum('sad', 'ok', 'happy'), md5 char(32), bl blob
+);
+INSERT INTO value_kinds VALUES
+  (1, 'Straße', '日本語テキスト', '{"a": 1}', 'short', 9007199254740993, 3.141592653589793, 0.1,
+   12345678901234.123456, '2024-02-29', '13:14:15.5', '2024-02-29 13:14:15.5',
+   '2024-02-29 13:14:15.5', 'a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11', '2001:db8::1', true, 'happy',
+   md5('quillet'), x'0102'),
+  (2, '', '', '""', '', -9223372036854775808, -0e0, -0e0, -0.000001, '1000-01-01', '00:00:00',
+   '1000-01-01 00:00:00', '1970-01-02 00:00:00', '00000000-0000-0000-0000-000000000000', '::1',
+   false, 'sad', '', x''),
+  (3, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL,
+   NULL, NULL, NULL),
+  (4, repeat('a', 511), concat(repeat('b', 509), 'é'), '[1.5e300, null]', 'x', 9223372036854775807,
+   1e300, 3.4e38, 99999999999999.999999, '9999-12-31', '-838:59:59', '9999-12-31 23:59:59.999999',
+   '2038-01-19 03:14:07.9', 'ffffffff-ffff-ffff-ffff-ffffffffffff', '::ffff:192.168.0.1', NULL,
+   'ok', NULL, x'ff'),
+  (5, repeat('a', 512), NULL, NULL, NULL, NULL, 0.30000000000000004, NULL, NULL, NULL, NULL, NULL,
+   NULL, NULL, NULL, NULL, NULL, NULL, NULL),
+  (6, concat(repeat('a', 510), 'é'), NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL,
+   NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+
 DROP TEMPORARY TABLE numbers, digits;

@@ -124,6 +124,35 @@ BEGIN
 END
 $$;
 
+-- A value of every common type as psql prints it, the empty text, NULL, and text at the inline
+-- limit of 511 bytes, one byte over it, and with a two-byte character across it.
+CREATE TYPE public.mood AS ENUM ('sad', 'ok', 'happy');
+CREATE TABLE public.value_kinds (
+  id integer PRIMARY KEY, t text, x xml, j json, jb jsonb, vc varchar(20), bi bigint,
+  f8 double precision, f4 real, num numeric(20, 6), d date, tm time, tz timestamptz,
+  ts timestamp, iv interval, u uuid, ip inet, arr integer[], m money, b boolean, e public.mood,
+  md5 text, by bytea
+);
+INSERT INTO public.value_kinds VALUES
+  (1, 'Straße', '<a>1</a>', '{"a": 1}', '{"a": 1}', 'short', 9007199254740993, 3.141592653589793,
+   0.1, 12345678901234.123456, '2024-02-29', '13:14:15.5', '2024-02-29 13:14:15.5+01',
+   '2024-02-29 13:14:15.5', '1 day 02:03:04', 'a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11',
+   '192.168.0.1/24', '{1,2,3}', 1234.5, true, 'happy', md5('quillet'), '\x0102'),
+  (2, '', '', '""', '""', '', -9223372036854775808, '-0', '-0', -0.000001, '0001-01-01',
+   '00:00:00', '1970-01-01 00:00:00+00', '1970-01-01', '-1 mon', 
+   '00000000-0000-0000-0000-000000000000', '::1', '{}', -0.01, false, 'sad', '', '\x'),
+  (3, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL,
+   NULL, NULL, NULL, NULL, NULL, NULL, NULL),
+  (4, repeat('a', 511), '日本語テキスト', '[1.5e300, null]', '{"b": [true, false]}', 'x',
+   9223372036854775807, 1e300, 3.4e38, 99999999999999.999999, '9999-12-31', '23:59:59.999999',
+   '2024-07-01 00:00:00+00', '2000-01-01 00:00:00.000001', '1 year 2 mons 3 days',
+   'ffffffff-ffff-ffff-ffff-ffffffffffff', '2001:db8::/32', '{{1,2},{3,4}}', 0, NULL, 'ok',
+   repeat('b', 511), '\xff'),
+  (5, repeat('a', 512), NULL, NULL, NULL, NULL, NULL, 0.30000000000000004, NULL, NULL, NULL, NULL,
+   NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, repeat('b', 509) || 'é', NULL),
+  (6, repeat('a', 510) || 'é', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL,
+   NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+
 COMMENT ON TABLE public.customers IS 'People who order';
 
 ANALYZE public.big_table;

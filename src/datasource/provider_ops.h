@@ -119,6 +119,11 @@ constexpr std::uint32_t DBACCESSOR_ROWDATA = 2;
 
 // Column sizes that mean "unbounded" to the consumer's binding rules.
 constexpr std::uint32_t kSizeUnlimited = 0x7FFFFFFF;
+// The size providers report for text without a bound (SQLite TEXT, PostgreSQL text, MariaDB's
+// TEXT family, JSON, ...), as DBTYPE_STR: a string the consumer keeps inline, so a value that
+// fits is shown as itself, and a longer one arrives cut and is read whole on demand. Reported
+// as long data instead, every such value would hide behind a marker.
+constexpr std::uint32_t kInlineTextSize = 512;
 
 // ---------------------------------------------------------------------------------------------
 // GUIDs of the schemas and interfaces the program names

@@ -341,11 +341,18 @@ DBSTATUS RowsetBase::WriteBinding(const DBBINDING& b, const CellValue& value, st
   } else if (type == DBTYPE_STR || type == DBTYPE_BYTES || type == DBTYPE_WSTR) {
     std::string bytes;
     std::size_t unit = 1;  // bytes per character unit
+    // Binary data has no text to show: an engine that keeps a blob in a text column gives the
+    // text the program shows for binary data, and the whole value through a stream.
+    const bool binaryInTextColumn =
+        value.kind == ValueKind::Bytes && type != DBTYPE_BYTES &&
+        (columns_[b.iOrdinal - 1].wType & ~DBTYPE_BYREF) != DBTYPE_BYTES;
+    const std::string text =
+        binaryInTextColumn ? std::string(kBinaryValueText) : ValueAsText(value);
     if (type == DBTYPE_WSTR) {
-      bytes = Utf16ToBytesLE(Utf8ToUtf16(ValueAsText(value)));
+      bytes = Utf16ToBytesLE(Utf8ToUtf16(text));
       unit = 2;
     } else {
-      bytes = ValueAsText(value);
+      bytes = text;
     }
     length = clampLength(bytes.size());
     if (byRef) {

@@ -21,6 +21,9 @@
 
 namespace quillet::db {
 
+// The text a binary value gives when a text binding asks for it.
+inline constexpr const char* kBinaryValueText = "(BLOB)";
+
 // A stream over a copy of a value's bytes. Providers whose engine can hand out long values in
 // pieces may write their own ISequentialStream instead (see RowsetBase::OpenStream).
 class BufferStream final : public ISequentialStream {

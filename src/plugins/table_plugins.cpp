@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "datasource/cmlib_exception.h"
+#include "datasource/rowset_base.h"
 #include "datasource/text_convert.h"
 #include "elements/element_slots.h"
 #include "elements/provider_error.h"
@@ -13,6 +14,7 @@
 #include "plugins/plugin_ui.h"
 #include "resources/string_table.h"
 #include "shell/frame_services.h"
+#include "tabledata/cell_format.h"
 #include "tabledata/element_table.h"
 
 namespace quillet::plugins {
@@ -159,7 +161,13 @@ bool TablePlugins::WriteCell(int row, int column, BlobInfo* info) {
     DataCellRef cell = element_.RowBufferCell(index);
     if (cell.Status() == db::DBSTATUS_S_ISNULL) return false;
     const db::DBTYPE cellType = cell.Type();
-    if (cell.Status() == db::DBSTATUS_S_TRUNCATED) {
+    const std::string shown = CellDisplayText(cell, cellType, columnInfo.type, kClearedInlineBytes);
+    if (shown == db::kBinaryValueText &&
+        (cellType == db::DBTYPE_STR || cellType == db::DBTYPE_WSTR)) {
+      // A blob kept in a text column (SQLite allows it): its bytes, read whole.
+      whole = true;
+      type = db::DBTYPE_BYTES;
+    } else if (cell.Status() == db::DBSTATUS_S_TRUNCATED) {
       // Cut at the inline limit: the user wants all of it, not the first 512 bytes.
       whole = true;
       if (!IsByteType(type)) type = cellType;

@@ -153,13 +153,14 @@ struct TypeCase {
   const char* typeName;
   DBTYPE expectedType;
   std::uint32_t expectedSize;
+  bool isUnsigned = false;
 };
 
 class MapColumnTest : public ::testing::TestWithParam<TypeCase> {};
 
 TEST_P(MapColumnTest, MapsTypeAndSize) {
   const TypeCase& c = GetParam();
-  const DBCOLUMNINFO info = MapColumn({c.sqlType, c.size, 0, c.typeName});
+  const DBCOLUMNINFO info = MapColumn({c.sqlType, c.size, 0, c.typeName, c.isUnsigned});
   EXPECT_EQ(info.wType, c.expectedType);
   EXPECT_EQ(info.ulColumnSize, c.expectedSize);
 }
@@ -167,14 +168,18 @@ TEST_P(MapColumnTest, MapsTypeAndSize) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, MapColumnTest,
     ::testing::Values(TypeCase{SQL_VARCHAR, 40, "varchar", DBTYPE_STR, 40},
-                      TypeCase{SQL_WCHAR, 0, "", DBTYPE_WSTR, kSizeUnlimited},
-                      TypeCase{SQL_LONGVARCHAR, 8190, "text", DBTYPE_STR, kSizeUnlimited},
-                      TypeCase{SQL_WLONGVARCHAR, 8190, "text", DBTYPE_WSTR, kSizeUnlimited},
+                      // Text without a bound is an inline string.
+                      TypeCase{SQL_WCHAR, 0, "", DBTYPE_STR, kInlineTextSize},
+                      TypeCase{SQL_LONGVARCHAR, 8190, "text", DBTYPE_STR, kInlineTextSize},
+                      TypeCase{SQL_WLONGVARCHAR, 1073741823, "json", DBTYPE_STR, kInlineTextSize},
                       // psqlODBC's long varchar for a bounded varchar(1000).
                       TypeCase{SQL_WLONGVARCHAR, 1000, "varchar", DBTYPE_WSTR, 1000},
                       TypeCase{SQL_LONGVARBINARY, 0, "bytea", DBTYPE_BYTES, kSizeUnlimited},
                       TypeCase{SQL_REAL, 8, "float4", DBTYPE_R8, 8},
-                      TypeCase{SQL_GUID, 37, "uuid", DBTYPE_GUID, 16}));
+                      TypeCase{SQL_GUID, 37, "uuid", DBTYPE_GUID, 16},
+                      // MariaDB's tinyint (and boolean) is signed.
+                      TypeCase{SQL_TINYINT, 3, "tinyint", DBTYPE_I1, 1},
+                      TypeCase{SQL_TINYINT, 3, "tinyint", DBTYPE_UI1, 1, true}));
 
 }  // namespace
 }  // namespace quillet::db::odbc

@@ -102,11 +102,8 @@ TEST_F(OdbcMariaDbTest, SignedTinyintReadsInItsReportedType) {
   std::vector<DBCOLUMNINFO> columns;
   ASSERT_EQ(rowset->GetColumnInfo(&columns), S_OK);
   // MariaDB's tinyint (and so its boolean) is signed, which the driver says through
-  // SQL_DESC_UNSIGNED; a one-byte unsigned type cannot hold -128.
-  if (columns[0].wType == DBTYPE_UI1) {
-    GTEST_SKIP() << "the provider reports MariaDB's signed tinyint as DBTYPE_UI1, so -128 "
-                    "overflows a binding of the column's own type";
-  }
+  // SQL_DESC_UNSIGNED; a one-byte unsigned type could not hold -128.
+  ASSERT_EQ(columns[0].wType, DBTYPE_I1);
   DBBINDING b;
   b.iOrdinal = 1;
   b.obValue = 0;

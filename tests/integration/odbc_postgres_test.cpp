@@ -108,12 +108,13 @@ TEST_F(OdbcPostgresTest, SelectStarCoversEveryBindingKind) {
   CellRow cells;
   ASSERT_EQ(cells.Bind(*rowset), S_OK) << TakeErrorText();
   ASSERT_EQ(cells.columns.size(), 14u);
-  // short text inline, varchar(1000) by reference, text and bytea as long data, numbers as text.
+  // short text inline, varchar(1000) by reference, text inline up to the cell's limit, bytea as
+  // long data, numbers as text.
   const auto& columns = cells.columns;
   EXPECT_EQ(cells.bindings[1].wType, columns[1].wType);
   EXPECT_EQ(columns[2].ulColumnSize, 1000u);
   EXPECT_NE(cells.bindings[2].wType & DBTYPE_BYREF, 0);
-  EXPECT_EQ(columns[3].ulColumnSize, kSizeUnlimited);
+  EXPECT_EQ(columns[3].ulColumnSize, kInlineTextSize);
   EXPECT_EQ(columns[4].wType, DBTYPE_BYTES);
   EXPECT_EQ(columns[4].ulColumnSize, kSizeUnlimited);
   for (auto [column, type] :

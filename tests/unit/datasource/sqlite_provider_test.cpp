@@ -142,7 +142,7 @@ TEST_F(SqliteProvider, SelectStarServesEveryBindingTheTableViewMakes) {
                              DBTYPE_BYTES,
                              DBTYPE_STR,
                              DBTYPE_BYTES,
-                             DBTYPE_BYTES,
+                             DBTYPE_STR,
                              DBTYPE_STR,
                              DBTYPE_STR};
   std::vector<DBBINDING> bindings;
@@ -181,13 +181,13 @@ TEST_F(SqliteProvider, SelectStarServesEveryBindingTheTableViewMakes) {
   EXPECT_EQ(wide(cell(4).Pointer()), u"東京");
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(cell(5).Value()), cell(5).Length()),
             std::string("\x00\xFF\x10", 3));
-  // Long text bound with its own type at 512 bytes: its first 511 bytes and the full length.
+  // TEXT is an inline string: its first 511 bytes, cut, and the full length.
   EXPECT_EQ(cell(6).Status(), DBSTATUS_S_TRUNCATED);
   EXPECT_EQ(cell(6).Length(), 100000u);
   EXPECT_EQ(text(6), std::string(511, 'n'));
   EXPECT_EQ(cell(7).Status(), DBSTATUS_S_OK);
   EXPECT_EQ(cell(7).Length(), 4u);
-  EXPECT_EQ(cell(8).Length(), 4u);  // "free" in an untyped column arrives as its bytes
+  EXPECT_EQ(text(8), "free");  // an untyped column shows its text
   EXPECT_EQ(text(9), "2.5");
   EXPECT_EQ(text(10), "2024-02-29");
   ASSERT_EQ(rowset->ReleaseRows(1, &handle), S_OK);
@@ -208,9 +208,8 @@ TEST_F(SqliteProvider, ExpressionColumnsOfViewsShowInline) {
   ASSERT_EQ(rowset->GetColumnInfo(&columns), S_OK);
   ASSERT_EQ(columns.size(), 3u);
   // Not long data (size 0), which would show "(TEXT)" instead of the value.
-  EXPECT_EQ(columns[1].wType, DBTYPE_WSTR);
-  EXPECT_GT(columns[1].ulColumnSize, 0u);
-  EXPECT_LE(columns[1].ulColumnSize, 256u);
+  EXPECT_EQ(columns[1].wType, DBTYPE_STR);
+  EXPECT_EQ(columns[1].ulColumnSize, kInlineTextSize);
 }
 
 TEST_F(SqliteProvider, SkipOffsetsCountAndEnd) {

@@ -91,7 +91,7 @@ TEST_F(DataListTest, LongValuesOpenTheMenuFromTheCursorCellOnly) {
   Show("kinds");
   list().SetCursor(0, 1);  // the number 42
   EXPECT_FALSE(list().OnKeyDown(Key::Enter, items, 20, 10));
-  list().SetCursor(0, 4);  // memo: "(TEXT)"
+  list().SetCursor(0, 3);  // long_char: "(TEXT)"
   EXPECT_TRUE(list().OnKeyDown(Key::Enter, items, 20, 10));
   list().SetCursor(1, 4);  // null: "(NULL)"
   EXPECT_FALSE(list().OnKeyDown(Key::Enter, items, 20, 10));

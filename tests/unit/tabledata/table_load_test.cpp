@@ -101,7 +101,7 @@ TEST_F(TableLoad, EveryKindOfCell) {
   xElement_Table& t = Show("kinds");
   ASSERT_EQ(t.GetRowCount(), 3);
   // num, short_text, long_char, memo, picture, small_bin, wide, wide_long, price
-  const std::vector<std::string> texts = {"42",     "hello",  "(TEXT)", "(TEXT)", "(BLOB)",
+  const std::vector<std::string> texts = {"42",     "hello",  "(TEXT)", "memo text", "(BLOB)",
                                           "(BLOB)", "wide ü", "(TEXT)", "2.5"};
   const std::vector<std::string> descriptions = {"42",        "hello",       "a long one",
                                                  "memo text", "Binary data", "Binary data",
@@ -119,6 +119,7 @@ TEST_F(TableLoad, EveryKindOfCell) {
   EXPECT_EQ(t.CellStatus(2, 2), db::DBSTATUS_S_TRUNCATED);
   EXPECT_EQ(t.Description(2, 2), std::string(511, 'x'));
   EXPECT_EQ(t.Description(2, 3), std::string(513, 'y'));  // by reference: 513 bytes kept
+  EXPECT_EQ(t.Text(2, 4), "(TEXT)");  // 900 characters of TEXT: inline, cut at the limit
   EXPECT_EQ(t.Description(2, 4), std::string(511, 'z'));
   EXPECT_EQ(t.Text(2, 5), "(BLOB)");
 }

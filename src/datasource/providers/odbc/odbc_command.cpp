@@ -99,8 +99,11 @@ HRESULT OdbcCommand::Execute(std::shared_ptr<IRowset>* rowset, std::int64_t* row
                           "The command could not be run.");
   }
   std::vector<DBCOLUMNINFO> columns;
-  std::vector<SQLSMALLINT> sqlTypes;
-  if (const HRESULT hr = DescribeColumns(stmt, &columns, &sqlTypes); Failed(hr)) return hr;
+  std::vector<ColumnReading> readings;
+  if (const HRESULT hr =
+          DescribeColumns(stmt, statement->connection()->kind(), &columns, &readings);
+      Failed(hr))
+    return hr;
   if (columns.empty()) {
     SQLLEN affected = -1;
     if (SQL_SUCCEEDED(SQLRowCount(stmt, &affected)) && rowsAffected != nullptr) {
@@ -118,7 +121,7 @@ HRESULT OdbcCommand::Execute(std::shared_ptr<IRowset>* rowset, std::int64_t* row
   if (buffered) owner.Rollback();
   if (rowset != nullptr) {
     *rowset =
-        std::make_shared<OdbcRowset>(std::move(statement), std::move(columns), std::move(sqlTypes),
+        std::make_shared<OdbcRowset>(std::move(statement), std::move(columns), std::move(readings),
                                      cursorType != SQL_CURSOR_FORWARD_ONLY, !buffered);
   }
   ClearErrorInfo();

@@ -8,9 +8,7 @@ namespace quillet::db::odbc {
 
 namespace {
 
-HRESULT RunSessionSetting(Connection& connection, const std::u16string& text) {
-  const HRESULT hr = connection.ExecuteQuietly(text);
-  if (Succeeded(hr)) return S_OK;
+HRESULT SessionFailure(HRESULT hr) {
   std::optional<ErrorInfo> info;
   GetErrorInfo(&info);
   return RaiseError(hr,
@@ -23,15 +21,27 @@ HRESULT RunSessionSetting(Connection& connection, const std::u16string& text) {
 
 HRESULT MakeReadOnly(Connection& connection) {
   switch (connection.kind()) {
-    case DriverKind::PostgreSql:
+    case DriverKind::PostgreSql: {
       // Every transaction of the session read-only, also those the driver opens for its
-      // catalogue queries; each command's own transaction says so once more.
-      return RunSessionSetting(connection,
-                               u"select set_config('default_transaction_read_only', 'on', false)");
+      // catalogue queries; each command's own transaction says so once more. The session's
+      // time zone comes with it, for the times the driver gives without their zone.
+      std::vector<std::optional<std::string>> row;
+      const HRESULT hr = connection.QueryRow(
+          u"select set_config('default_transaction_read_only', 'on', false), "
+          u"current_setting('TimeZone')",
+          &row);
+      if (Failed(hr)) return SessionFailure(hr);
+      if (row.size() == 2 && row[1]) connection.SetTimeZone(*row[1]);
+      return S_OK;
+    }
     case DriverKind::MariaDb:
       // Every transaction of the session read-only, also the one a statement that commits by
       // itself (a table definition) would start.
-      return RunSessionSetting(connection, u"SET SESSION TRANSACTION READ ONLY");
+      if (const HRESULT hr = connection.ExecuteQuietly(u"SET SESSION TRANSACTION READ ONLY");
+          Failed(hr)) {
+        return SessionFailure(hr);
+      }
+      return S_OK;
     case DriverKind::Sqlite3:
       // The file is open read-only already; this also covers a data source whose database the
       // driver opened itself.

@@ -63,9 +63,9 @@ bool PgCursorRowset::CanDeclare(std::string_view text) {
 }
 
 PgCursorRowset::PgCursorRowset(std::shared_ptr<Connection> connection, Statements statements,
-                               std::vector<DBCOLUMNINFO> columns, std::vector<SQLSMALLINT> sqlTypes,
-                               std::int64_t firstBatchRows)
-    : OdbcRowsetBase(std::move(connection), std::move(columns), std::move(sqlTypes)),
+                               std::vector<DBCOLUMNINFO> columns,
+                               std::vector<ColumnReading> readings, std::int64_t firstBatchRows)
+    : OdbcRowsetBase(std::move(connection), std::move(columns), std::move(readings)),
       statements_(std::move(statements)),
       batchStart_(1),
       batchRows_(firstBatchRows),
@@ -119,10 +119,12 @@ HRESULT PgCursorRowset::Open(std::shared_ptr<Connection> connection, const std::
   std::int64_t rows = 0;
   if (const HRESULT hr = FetchBatch(statements, running, &rows); Failed(hr)) return hr;
   std::vector<DBCOLUMNINFO> columns;
-  std::vector<SQLSMALLINT> sqlTypes;
-  if (const HRESULT hr = DescribeColumns(batch, &columns, &sqlTypes); Failed(hr)) return hr;
+  std::vector<ColumnReading> readings;
+  if (const HRESULT hr = DescribeColumns(batch, connection->kind(), &columns, &readings);
+      Failed(hr))
+    return hr;
   *rowset = std::shared_ptr<PgCursorRowset>(new PgCursorRowset(
-      std::move(connection), std::move(statements), std::move(columns), std::move(sqlTypes), rows));
+      std::move(connection), std::move(statements), std::move(columns), std::move(readings), rows));
   return S_OK;
 }
 

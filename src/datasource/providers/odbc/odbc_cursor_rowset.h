@@ -51,7 +51,7 @@ class PgCursorRowset final : public OdbcRowsetBase {
     std::shared_ptr<Statement> control;  // moves of the cursor
   };
   PgCursorRowset(std::shared_ptr<Connection> connection, Statements statements,
-                 std::vector<DBCOLUMNINFO> columns, std::vector<SQLSMALLINT> sqlTypes,
+                 std::vector<DBCOLUMNINFO> columns, std::vector<ColumnReading> readings,
                  std::int64_t firstBatchRows);
 
   static HRESULT Declare(const Statements& statements, CancelTarget& running);

@@ -1,9 +1,11 @@
 #include "datasource/providers/odbc/odbc_handles.h"
 
 #include <sqlext.h>
+#include <strings.h>
 
 #include "datasource/error_info.h"
 #include "datasource/providers/odbc/odbc_diag.h"
+#include "datasource/providers/odbc/odbc_read.h"
 #include "datasource/text_convert.h"
 
 namespace quillet::db::odbc {
@@ -119,6 +121,45 @@ HRESULT Connection::ExecuteQuietly(const std::u16string& text) {
   }
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
   return hr;
+}
+
+HRESULT Connection::QueryRow(const std::u16string& text,
+                             std::vector<std::optional<std::string>>* row) {
+  row->clear();
+  std::shared_ptr<Statement> statement;
+  if (const HRESULT hr = Statement::Allocate(shared_from_this(), &statement); Failed(hr)) {
+    return hr;
+  }
+  std::u16string copy = text;
+  const SQLHSTMT stmt = statement->handle();
+  if (!SQL_SUCCEEDED(SQLExecDirectW(stmt, Wide(copy), static_cast<SQLINTEGER>(copy.size())))) {
+    return RaiseOdbcError(SQL_HANDLE_STMT, stmt, E_FAIL, "The statement failed.");
+  }
+  SQLSMALLINT columns = 0;
+  SQLNumResultCols(stmt, &columns);
+  const SQLRETURN r = SQLFetch(stmt);
+  if (r == SQL_NO_DATA) return S_FALSE;
+  if (!SQL_SUCCEEDED(r)) return RaiseOdbcError(SQL_HANDLE_STMT, stmt, E_FAIL, "No row came back.");
+  for (SQLSMALLINT i = 1; i <= columns; ++i) {
+    std::optional<std::string> value;
+    if (const HRESULT hr = ReadColumnText(stmt, static_cast<std::size_t>(i), &value); Failed(hr)) {
+      return hr;
+    }
+    row->push_back(std::move(value));
+  }
+  return S_OK;
+}
+
+void Connection::SetTimeZone(const std::string& zone) {
+  // The zones PostgreSQL writes as "+00" all year; any other's offset depends on the date.
+  static const char* const kUniversal[] = {
+      "UTC",  "Etc/UTC",  "UCT",       "Etc/UCT",       "GMT",       "Etc/GMT",
+      "GMT0", "Etc/GMT0", "GMT+0",     "Etc/GMT+0",     "GMT-0",     "Etc/GMT-0",
+      "Zulu", "Etc/Zulu", "Universal", "Etc/Universal", "Greenwich", "Etc/Greenwich"};
+  zoneSuffix_.clear();
+  for (const char* name : kUniversal) {
+    if (strcasecmp(zone.c_str(), name) == 0) zoneSuffix_ = "+00";
+  }
 }
 
 HRESULT Connection::BeginReadOnly() {

@@ -6,7 +6,9 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "datasource/provider_ops.h"
 #include "datasource/providers/odbc/odbc_connect_string.h"
@@ -17,7 +19,7 @@ namespace quillet::db::odbc {
 // error object stored, when the driver manager cannot make it.
 SQLHENV Environment();
 
-class Connection {
+class Connection : public std::enable_shared_from_this<Connection> {
  public:
   // Connects without prompting. On failure returns the code, with the driver's diagnostic in
   // the error object. `completed` receives the driver's completed connection string.
@@ -38,6 +40,13 @@ class Connection {
 
   // Runs a statement that returns nothing the caller needs.
   HRESULT ExecuteQuietly(const std::u16string& text);
+  // Runs a query and gives its first row's columns as text (std::nullopt for NULL).
+  HRESULT QueryRow(const std::u16string& text, std::vector<std::optional<std::string>>* row);
+
+  // The session time zone's offset as the server writes it after a time ("+00"), where the
+  // zone has one offset all year; empty otherwise.
+  const std::string& ZoneSuffix() const { return zoneSuffix_; }
+  void SetTimeZone(const std::string& zone);
 
   // Whether the driver kept the read-only access mode asked for at connect time.
   bool AccessModeReadOnly() const { return accessModeReadOnly_; }
@@ -56,6 +65,7 @@ class Connection {
   DriverKind kind_ = DriverKind::Other;
   bool accessModeReadOnly_ = false;
   bool manualCommit_ = false;
+  std::string zoneSuffix_;
 };
 
 class Statement {

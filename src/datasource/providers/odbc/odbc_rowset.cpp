@@ -14,8 +14,8 @@ constexpr std::int64_t kCancelCheckRows = 512;
 }  // namespace
 
 OdbcRowset::OdbcRowset(std::shared_ptr<Statement> statement, std::vector<DBCOLUMNINFO> columns,
-                       std::vector<SQLSMALLINT> sqlTypes, bool scrollable, bool holdsRead)
-    : OdbcRowsetBase(statement->connection(), std::move(columns), std::move(sqlTypes)),
+                       std::vector<ColumnReading> readings, bool scrollable, bool holdsRead)
+    : OdbcRowsetBase(statement->connection(), std::move(columns), std::move(readings)),
       statement_(std::move(statement)),
       scrollable_(scrollable),
       holdsRead_(holdsRead) {}

@@ -16,11 +16,11 @@ namespace quillet::db::odbc {
 
 class OdbcRowset final : public OdbcRowsetBase {
  public:
-  // `statement` is prepared and executed, its cursor open; `sqlTypes` holds the driver's type
-  // of every column, in column order. `holdsRead` false: the driver holds the whole result in
+  // `statement` is prepared and executed, its cursor open; `readings` says how each column's
+  // values are read. `holdsRead` false: the driver holds the whole result in
   // the client and its transaction is over already.
   OdbcRowset(std::shared_ptr<Statement> statement, std::vector<DBCOLUMNINFO> columns,
-             std::vector<SQLSMALLINT> sqlTypes, bool scrollable, bool holdsRead);
+             std::vector<ColumnReading> readings, bool scrollable, bool holdsRead);
   ~OdbcRowset() override;
 
   HRESULT CountRows(std::int64_t* count) override;

@@ -22,8 +22,8 @@ void Put(void* data, std::size_t offset, T value) {
 
 }  // namespace
 
-HRESULT DescribeColumns(SQLHSTMT stmt, std::vector<DBCOLUMNINFO>* columns,
-                        std::vector<SQLSMALLINT>* sqlTypes) {
+HRESULT DescribeColumns(SQLHSTMT stmt, DriverKind kind, std::vector<DBCOLUMNINFO>* columns,
+                        std::vector<ColumnReading>* readings) {
   SQLSMALLINT count = 0;
   if (!SQL_SUCCEEDED(SQLNumResultCols(stmt, &count))) {
     return RaiseOdbcError(SQL_HANDLE_STMT, stmt, E_FAIL, "The result could not be read.");
@@ -59,18 +59,24 @@ HRESULT DescribeColumns(SQLHSTMT stmt, std::vector<DBCOLUMNINFO>* columns,
           static_cast<std::size_t>(std::max<SQLSMALLINT>(typeNameBytes, 0)) / 2, typeName.size()));
       c.typeName = Utf16ToUtf8(typeName);
     }
+    SQLLEN isUnsigned = SQL_FALSE;
+    if (SQL_SUCCEEDED(SQLColAttributeW(stmt, static_cast<SQLUSMALLINT>(i), SQL_DESC_UNSIGNED,
+                                       nullptr, 0, nullptr, &isUnsigned))) {
+      c.isUnsigned = isUnsigned == SQL_TRUE;
+    }
     DBCOLUMNINFO info = MapColumn(c);
     info.name = name;
     info.iOrdinal = static_cast<std::size_t>(i);
     columns->push_back(std::move(info));
-    sqlTypes->push_back(c.sqlType);
+    readings->push_back({c.sqlType, RepairFor(kind, c.typeName)});
   }
   return S_OK;
 }
 
 OdbcRowsetBase::OdbcRowsetBase(std::shared_ptr<Connection> connection,
-                               std::vector<DBCOLUMNINFO> columns, std::vector<SQLSMALLINT> sqlTypes)
-    : connection_(std::move(connection)), sqlTypes_(std::move(sqlTypes)) {
+                               std::vector<DBCOLUMNINFO> columns,
+                               std::vector<ColumnReading> readings)
+    : connection_(std::move(connection)), readings_(std::move(readings)) {
   SetColumns(std::move(columns));
 }
 
@@ -91,7 +97,12 @@ HRESULT OdbcRowsetBase::DoReadValue(std::size_t ordinal, CellValue* value) {
   Use use(*this);
   if (Failed(use.Ready())) return use.Ready();
   if (const HRESULT hr = CheckCancel(); Failed(hr)) return hr;
-  return ReadColumnValue(RowStatement()->handle(), ordinal, SqlType(ordinal), value);
+  const ColumnReading& reading = Reading(ordinal);
+  const HRESULT hr = ReadColumnValue(RowStatement()->handle(), ordinal, reading.sqlType, value);
+  if (hr == S_OK && value->kind == ValueKind::Text && reading.repair != TextRepair::None) {
+    value->data = RepairText(reading.repair, std::move(value->data), connection_->ZoneSuffix());
+  }
+  return hr;
 }
 
 HRESULT OdbcRowsetBase::CreateAccessor(std::uint32_t flags, const std::vector<DBBINDING>& bindings,
@@ -140,9 +151,9 @@ HRESULT OdbcRowsetBase::GetData(HROW row, HACCESSOR accessor, void* data) {
   std::size_t failed = 0;
   for (const DBBINDING& b : found->second) {
     ISequentialStream* stream = nullptr;
-    const HRESULT opened =
-        OdbcValueStream::Open(RowStatement(), clock_, b.iOrdinal, ReadAsFor(SqlType(b.iOrdinal)),
-                              columns()[b.iOrdinal - 1].wType, &stream);
+    const HRESULT opened = OdbcValueStream::Open(RowStatement(), clock_, b.iOrdinal,
+                                                 ReadAsFor(Reading(b.iOrdinal).sqlType),
+                                                 columns()[b.iOrdinal - 1].wType, &stream);
     if (Failed(opened) && opened == DB_E_CANCELED) return opened;
     DBSTATUS status = DBSTATUS_S_OK;
     std::uint32_t length = 0;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "datasource/providers/odbc/odbc_handles.h"
+#include "datasource/providers/odbc/odbc_types.h"
 #include "datasource/providers/odbc/odbc_value_stream.h"
 #include "datasource/read_rest.h"
 #include "datasource/rowset_base.h"
@@ -33,9 +34,9 @@ class OdbcRowsetBase : public RowsetBase,
   void Cancel() override;
 
  protected:
-  // `sqlTypes` holds the driver's type of every column, in column order.
+  // `readings` says how each column's values are read, in column order.
   OdbcRowsetBase(std::shared_ptr<Connection> connection, std::vector<DBCOLUMNINFO> columns,
-                 std::vector<SQLSMALLINT> sqlTypes);
+                 std::vector<ColumnReading> readings);
 
   // The statement whose current row is the rowset's current row.
   virtual const std::shared_ptr<Statement>& RowStatement() const = 0;
@@ -64,13 +65,13 @@ class OdbcRowsetBase : public RowsetBase,
   };
   CancelTarget& RunningTarget() { return running_; }
   Connection& connection() const { return *connection_; }
-  SQLSMALLINT SqlType(std::size_t ordinal) const { return sqlTypes_[ordinal - 1]; }
+  const ColumnReading& Reading(std::size_t ordinal) const { return readings_[ordinal - 1]; }
 
  private:
   bool HasPlainBindings(HACCESSOR accessor) const;
 
   std::shared_ptr<Connection> connection_;
-  std::vector<SQLSMALLINT> sqlTypes_;
+  std::vector<ColumnReading> readings_;
   std::shared_ptr<RowClock> clock_ = std::make_shared<RowClock>();
   std::atomic<bool> canceled_{false};
   CancelTarget running_;
@@ -78,9 +79,9 @@ class OdbcRowsetBase : public RowsetBase,
   std::map<HACCESSOR, std::vector<DBBINDING>> streamBindings_;
 };
 
-// The columns of an executed statement's result in the consumer's terms, with the driver's
-// type of each.
-HRESULT DescribeColumns(SQLHSTMT stmt, std::vector<DBCOLUMNINFO>* columns,
-                        std::vector<SQLSMALLINT>* sqlTypes);
+// The columns of an executed statement's result in the consumer's terms, with how the values
+// of each are read from a driver of `kind`.
+HRESULT DescribeColumns(SQLHSTMT stmt, DriverKind kind, std::vector<DBCOLUMNINFO>* columns,
+                        std::vector<ColumnReading>* readings);
 
 }  // namespace quillet::db::odbc

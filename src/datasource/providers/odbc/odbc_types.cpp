@@ -33,12 +33,15 @@ DBCOLUMNINFO Fixed(DBTYPE type, std::uint32_t size) {
 }  // namespace
 
 DBCOLUMNINFO MapColumn(const ColumnDescription& c) {
+  // Long or unsized text is kept inline up to the cell's limit, unless it is a bounded
+  // character column that the driver calls long (its own bound decides then, as for any
+  // varchar).
   const auto text = [&](DBTYPE type, bool isLong) {
     DBCOLUMNINFO info;
-    info.wType = type;
-    const bool bounded = !isLong || (IsBoundedCharacterTypeName(c.typeName) && c.columnSize > 0 &&
-                                     c.columnSize < kSizeUnlimited);
-    info.ulColumnSize = bounded ? Bounded(c.columnSize) : kSizeUnlimited;
+    const bool sized = c.columnSize > 0 && c.columnSize < kSizeUnlimited;
+    const bool bounded = sized && (!isLong || IsBoundedCharacterTypeName(c.typeName));
+    info.wType = bounded ? type : DBTYPE_STR;
+    info.ulColumnSize = bounded ? Bounded(c.columnSize) : kInlineTextSize;
     return info;
   };
   switch (c.sqlType) {
@@ -64,7 +67,7 @@ DBCOLUMNINFO MapColumn(const ColumnDescription& c) {
     case SQL_SMALLINT:
       return Fixed(DBTYPE_I2, 2);
     case SQL_TINYINT:
-      return Fixed(DBTYPE_UI1, 1);
+      return c.isUnsigned ? Fixed(DBTYPE_UI1, 1) : Fixed(DBTYPE_I1, 1);
     case SQL_NUMERIC:
     case SQL_DECIMAL: {
       DBCOLUMNINFO info = Fixed(DBTYPE_NUMERIC, 19);
@@ -104,6 +107,36 @@ ReadAs ReadAsFor(SQLSMALLINT sqlType) {
     default:
       return ReadAs::WideText;
   }
+}
+
+TextRepair RepairFor(DriverKind kind, const std::string& typeName) {
+  if (kind != DriverKind::PostgreSql) return TextRepair::None;
+  if (typeName == "bool") return TextRepair::BoolLetter;
+  if (typeName == "uuid") return TextRepair::LowerCase;
+  if (typeName == "timestamptz") return TextRepair::ZoneSuffix;
+  return TextRepair::None;
+}
+
+std::string RepairText(TextRepair repair, std::string text, const std::string& zoneSuffix) {
+  switch (repair) {
+    case TextRepair::None:
+      break;
+    case TextRepair::BoolLetter:
+      if (text == "1") return "t";
+      if (text == "0") return "f";
+      break;
+    case TextRepair::LowerCase:
+      for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      break;
+    case TextRepair::ZoneSuffix:
+      // "infinity" has no zone; a value that has one already keeps it.
+      if (!text.empty() && std::isdigit(static_cast<unsigned char>(text.back())) &&
+          text.find_first_of("+", 10) == std::string::npos) {
+        text += zoneSuffix;
+      }
+      break;
+  }
+  return text;
 }
 
 }  // namespace quillet::db::odbc

@@ -1,6 +1,7 @@
 #include "datasource/providers/sqlite/sqlite_rowset.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -22,6 +23,18 @@ std::string BareStatementText(sqlite3_stmt* statement) {
   return text;
 }
 
+// The engine's own printed form of a real ("1.0", "1.0e+300"), so it reads as in SQLite's tools,
+// unless its 15 digits do not read back as the same number: then the fewest digits that do.
+std::string RealText(double real, const char* engineText) {
+  if (engineText != nullptr && std::strtod(engineText, nullptr) == real) return engineText;
+  char buffer[64];
+  for (int digits = 16; digits <= 17; ++digits) {
+    sqlite3_snprintf(sizeof buffer, buffer, "%!.*g", digits, real);
+    if (std::strtod(buffer, nullptr) == real) break;
+  }
+  return buffer;
+}
+
 }  // namespace
 
 std::vector<DBCOLUMNINFO> StatementColumns(sqlite3_stmt* statement) {
@@ -32,8 +45,7 @@ std::vector<DBCOLUMNINFO> StatementColumns(sqlite3_stmt* statement) {
     const char* name = sqlite3_column_name(statement, i);
     column.name = Utf8ToUtf16(name != nullptr ? name : "");
     column.iOrdinal = static_cast<std::size_t>(i) + 1;
-    const bool isTableColumn = sqlite3_column_table_name(statement, i) != nullptr;
-    const ColumnType type = MapDeclaredType(sqlite3_column_decltype(statement, i), isTableColumn);
+    const ColumnType type = MapDeclaredType(sqlite3_column_decltype(statement, i));
     column.wType = type.type;
     column.ulColumnSize = type.size;
     column.bPrecision = type.precision;
@@ -153,9 +165,8 @@ HRESULT SqliteRowset::DoReadValue(std::size_t ordinal, CellValue* value) {
       break;
     case SQLITE_FLOAT: {
       const double real = sqlite3_column_double(statement_, i);
-      // The engine's own printed form, so a real reads here as it does in SQLite's tools.
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, i));
-      *value = CellValue::Real(real, text != nullptr ? text : "");
+      *value = CellValue::Real(real, RealText(real, text));
       break;
     }
     case SQLITE_TEXT: {

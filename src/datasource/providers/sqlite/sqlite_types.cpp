@@ -50,11 +50,9 @@ std::uint32_t DeclaredLength(std::string_view declared, std::uint32_t* second) {
   return first;
 }
 
-ColumnType MapDeclaredType(const char* declared, bool isTableColumn) {
+ColumnType MapDeclaredType(const char* declared) {
   const std::string t = Upper(declared != nullptr ? declared : "");
-  if (t.find_first_not_of(' ') == std::string::npos) {
-    return isTableColumn ? ColumnType{DBTYPE_BYTES, 0} : ColumnType{DBTYPE_WSTR, kShortText};
-  }
+  if (t.find_first_not_of(' ') == std::string::npos) return {DBTYPE_STR, kInlineTextSize};
   const std::uint32_t length = DeclaredLength(t);
   if (Has(t, "INT")) return {DBTYPE_I8, 8};
   if (Has(t, "BOOL")) return {DBTYPE_BOOL, 2};
@@ -63,7 +61,7 @@ ColumnType MapDeclaredType(const char* declared, bool isTableColumn) {
     const bool wide = t.starts_with("N") || Has(t, "NATIONAL");
     return {wide ? DBTYPE_WSTR : DBTYPE_STR, length != 0 ? length : kShortText};
   }
-  if (Has(t, "TEXT") || Has(t, "CLOB")) return {DBTYPE_STR, length};
+  if (Has(t, "TEXT") || Has(t, "CLOB")) return {DBTYPE_STR, length != 0 ? length : kInlineTextSize};
   if (Has(t, "BLOB") || Has(t, "BINARY")) return {DBTYPE_BYTES, length};
   if (Has(t, "REAL") || Has(t, "FLOA") || Has(t, "DOUB")) return {DBTYPE_R8, 8};
   if (Has(t, "NUMERIC") || Has(t, "DECIMAL")) {

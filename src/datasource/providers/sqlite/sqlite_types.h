@@ -19,23 +19,23 @@ struct ColumnType {
 // first match wins (on the declared type without letter case):
 //
 //   declared type                          type           size
-//   none, a column of a table              DBTYPE_BYTES   0 (long data)
-//   none, an expression                    DBTYPE_WSTR    255
+//   none (a column or an expression)       DBTYPE_STR     kInlineTextSize
 //   contains "INT"                         DBTYPE_I8      8
 //   contains "BOOL"                        DBTYPE_BOOL    2
 //   contains "DATE" or "TIME"              DBTYPE_STR     32 (dates stay text)
 //   NCHAR/NVARCHAR/NATIONAL ...(n)         DBTYPE_WSTR    n (255 without a length)
 //   contains "CHAR" (n)                    DBTYPE_STR     n (255 without a length)
-//   contains "TEXT" or "CLOB"              DBTYPE_STR     n, or 0 (long data) without a length
+//   contains "TEXT" or "CLOB"              DBTYPE_STR     n, or kInlineTextSize without one
 //   contains "BLOB" or "BINARY"            DBTYPE_BYTES   n, or 0 (long data) without a length
 //   contains "REAL", "FLOA" or "DOUB"      DBTYPE_R8      8
 //   contains "NUMERIC" or "DECIMAL"        DBTYPE_NUMERIC 19 (precision and scale when given)
 //   anything else                          DBTYPE_STR     255
 //
-// So a VARCHAR(40) name shows inline, a TEXT column of notes and a BLOB of pictures are long
-// data. Expressions are wide text of ordinary length: their values show inline and non-ASCII
-// text survives.
-ColumnType MapDeclaredType(const char* declared, bool isTableColumn);
+// So a VARCHAR(40) name and a TEXT column of notes show inline (a note too long for a cell is
+// read whole on demand), a BLOB of pictures is long data. A value is converted from its own
+// storage class whatever the column declares: an integer in a TEXT column shows as a number, a
+// blob in any but a binary column as "(BLOB)".
+ColumnType MapDeclaredType(const char* declared);
 
 // The n of "TYPE(n)" or "TYPE(n, m)"; `second` receives m. 0 when there is none.
 std::uint32_t DeclaredLength(std::string_view declared, std::uint32_t* second = nullptr);
