@@ -11,7 +11,7 @@ packages=(
   mariadb-server mariadb-client odbc-mariadb
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl1-mesa-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core fonts-wqy-microhei
 )
 
 missing=()
