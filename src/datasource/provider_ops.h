@@ -240,16 +240,24 @@ class IRowset {
   virtual HRESULT GetData(HROW row, HACCESSOR accessor, void* data) = 0;
   virtual HRESULT ReleaseRows(std::size_t count, const HROW* rows) = 0;
 
-  // Counts the rows a walk from the start would return, without reading values, leaving the
-  // position where it was reset to (the start). E_NOTIMPL lets the caller walk instead.
+  // Counts the rows a walk from the start would return, without reading values and without
+  // moving the rowset: the next fetch goes on where it would have. May run on another thread
+  // while the rowset is used (a provider keeps its own state safe). E_NOTIMPL lets the caller
+  // walk instead.
   virtual HRESULT CountRows(std::int64_t* count) {
     (void)count;
     return E_NOTIMPL;
   }
+  // Builds what lets a skip reach any row without passing the rows before it (a keyed table's
+  // page of first keys); until it is ready, skips walk. Runs on another thread while the rowset
+  // is used, like CountRows. S_FALSE when the rowset has nothing to build.
+  virtual HRESULT BuildPositionIndex() { return S_FALSE; }
 
   // Interrupts whatever the rowset is doing on another thread (a running fetch or count);
   // the interrupted call returns DB_E_CANCELED. Safe to call from any thread.
   virtual void Cancel() {}
+  // Interrupts only a running CountRows or BuildPositionIndex.
+  virtual void CancelCount() { Cancel(); }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -282,6 +290,13 @@ class ISession {
                                   std::shared_ptr<IRowset>* rowset) = 0;
   // C1.
   virtual HRESULT CreateCommand(std::shared_ptr<ICommand>* command) = 0;
+  // The rows of a whole table, in the order of its key where it has one, so a skip can reach
+  // any row by key. E_NOTIMPL: the caller runs "select * from" the table as a command.
+  virtual HRESULT OpenRowset(const std::u16string& table, std::shared_ptr<IRowset>* rowset) {
+    (void)table;
+    (void)rowset;
+    return E_NOTIMPL;
+  }
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -34,6 +34,14 @@ constexpr unsigned kView = 57507;
 constexpr unsigned kNameColumn = 57601;
 constexpr unsigned kObjectCountPane = 57391;
 constexpr unsigned kRowStatusPane = 57392;
+// Paging texts.
+constexpr unsigned kCountingRowsText = 64600;
+constexpr unsigned kLoadingPageText = 64601;
+constexpr unsigned kRowsOfText = 64602;
+constexpr unsigned kNoRowsText = 64603;
+constexpr unsigned kGoToRowTitle = 64604;
+constexpr unsigned kGoToRowPrompt = 64605;
+constexpr unsigned kPageLabel = 64606;
 constexpr unsigned kElementStatusPane = 57393;
 constexpr unsigned kErrorCaption = 60000;
 constexpr unsigned kUnknownError = 60004;

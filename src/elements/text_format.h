@@ -27,4 +27,13 @@ inline std::string FormatText(std::string format, const std::string& text) {
   return format;
 }
 
+// A count with thousands separated by commas ("10,000,000").
+inline std::string FormatThousands(long long n) {
+  std::string digits = std::to_string(n < 0 ? -n : n);
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
+    digits.insert(static_cast<std::size_t>(at), ",");
+  }
+  return n < 0 ? "-" + digits : digits;
+}
+
 }  // namespace quillet

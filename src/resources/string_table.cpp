@@ -124,6 +124,15 @@ constexpr StringEntry kStrings[] = {
     {64515, "Loads data from table"},
     {64516, "Creates a row cache"},
     {64517, "Loads the data into the row cache and enumerates the data"},
+
+    // Paging.
+    {64600, "Counting the rows..."},
+    {64601, "Loading page %s..."},
+    {64602, "Rows %s–%s of %s"},
+    {64603, "No rows"},
+    {64604, "Go to Row"},
+    {64605, "Row (1 to %s):"},
+    {64606, "Page"},
 };
 
 static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),

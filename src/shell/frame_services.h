@@ -54,6 +54,16 @@ class FrameServices {
   virtual void EnableQuickViewBar(bool enable) { (void)enable; }
   // Replaces the SQL window's text (empty clears it).
   virtual void SetSqlText(const std::string& text) { (void)text; }
+  // The shown element's rows were counted, or its paging changed otherwise.
+  virtual void PagerChanged() {}
+  // A page job has ended: the cache holds `itemCount` rows of the page now shown (the one shown
+  // before when the job failed or was stopped); the cursor goes to `cursorRow` unless it is -1.
+  virtual void PageShown(int itemCount, int cursorRow) {
+    (void)itemCount;
+    (void)cursorRow;
+  }
+  // A loading job has ended and handed its element to the list.
+  virtual void JobEnded() {}
 
   // A message box; fire-and-forget like everything else here.
   virtual void ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon) {

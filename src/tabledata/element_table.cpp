@@ -33,7 +33,9 @@ std::unique_ptr<ShowData> xElement_Table::RequestRefresh() {
 }
 
 void xElement_Table::ReleaseData() {
+  StopCount();
   SetRowCount(0);
+  countKnown_ = true;
   std::lock_guard lock(dataLock_);
   if (rowset_) {
     if (accessor_ != db::DB_NULL_HACCESSOR) rowset_->ReleaseAccessor(accessor_);
@@ -41,6 +43,8 @@ void xElement_Table::ReleaseData() {
   }
   accessor_ = db::DB_NULL_HACCESSOR;
   row_ = db::DB_NULL_HROW;
+  nextRow_ = -1;
+  hasData_ = false;
   rowset_.reset();
   std::vector<db::DBBINDING>().swap(bindings_);
   std::vector<std::uint8_t>().swap(rowBuffer_);
@@ -48,14 +52,16 @@ void xElement_Table::ReleaseData() {
     std::lock_guard columnsLock(columnsLock_);
     columns_.clear();
   }
+  std::lock_guard cacheLock(cacheLock_);
   std::vector<std::uint8_t>().swap(cache_);
-  cacheRows_ = 0;
+  cellTypes_.clear();
   cacheColumns_ = 0;
+  cachedRows_ = 0;
+  currentPage_ = 0;
 }
 
 bool xElement_Table::HasData() const {
-  std::lock_guard lock(dataLock_);
-  return rowset_ != nullptr;
+  return hasData_.load();
 }
 
 int xElement_Table::GetRowCount() const {
@@ -81,11 +87,15 @@ int xElement_Table::GetPageSize() const {
 int xElement_Table::GetPageCount() const {
   const int size = GetPageSize();
   const int rows = GetRowCount();
-  if (size <= 0 || size > rows) return 0;
+  if (size <= 0) return 0;
+  // While the count runs, the pages known and one more that may be there.
+  if (!RowCountKnown()) return (rows + size - 1) / size + 1;
+  if (size > rows) return 0;
   return (rows + size - 1) / size;
 }
 
 int xElement_Table::GetRowsInPage() const {
+  if (!RowCountKnown()) return CachedRows();
   const int size = GetPageSize();
   const int rows = GetRowCount();
   if (size <= 0 || size > rows) return 0;
@@ -95,8 +105,13 @@ int xElement_Table::GetRowsInPage() const {
 }
 
 int xElement_Table::GetCurrentPage() const {
-  std::lock_guard lock(pageLock_);
+  std::lock_guard lock(cacheLock_);
   return currentPage_;
+}
+
+int xElement_Table::CachedRows() const {
+  std::lock_guard lock(cacheLock_);
+  return cachedRows_;
 }
 
 std::string xElement_Table::GetLastQuery() const {
@@ -139,44 +154,46 @@ std::vector<ColumnInfo> xElement_Table::Columns() const {
 
 char* xElement_Table::get_data(int row, int column, char* buffer, std::size_t size) {
   CopyText("", buffer, size);
-  std::lock_guard lock(dataLock_);
-  if (!rowset_ || row < 0 || row >= GetRowCount()) return buffer;
+  db::DBTYPE columnType = db::DBTYPE_EMPTY;
+  {
+    std::lock_guard columnsLock(columnsLock_);
+    if (column > 0 && static_cast<std::size_t>(column) <= columns_.size())
+      columnType = columns_[static_cast<std::size_t>(column - 1)].type;
+  }
+  if (!HasData() || row < 0 || row >= GetRowCount()) return buffer;
+  std::lock_guard lock(cacheLock_);
   if (column <= 0 || static_cast<std::size_t>(column) >= cacheColumns_ + 1) return buffer;
-  if (row >= cacheRows_) {
+  if (row >= kCachePageRows) {
     Services().ShowMessage("xElement_Table :: get_data", "Упс!!!!!", MessageIcon::None);
     return buffer;
   }
+  if (row >= cachedRows_) return buffer;  // a short last page
   const std::size_t k = static_cast<std::size_t>(column - 1);
   DataCellRef cell(cache_.data() +
                    (static_cast<std::size_t>(row) * cacheColumns_ + k) * kDataCellSize);
-  DataCellRef typeCell(rowBuffer_.data() + k * kDataCellSize);
-  db::DBTYPE columnType;
-  {
-    std::lock_guard columnsLock(columnsLock_);
-    columnType = columns_[k].type;
-  }
-  return CopyText(CellDisplayText(cell, typeCell.Type(), columnType, size), buffer, size);
+  return CopyText(CellDisplayText(cell, cellTypes_[k], columnType, size), buffer, size);
 }
 
 char* xElement_Table::GetCellDescription(int row, int column, char* buffer, std::size_t size) {
   CopyText("", buffer, size);
-  std::lock_guard lock(dataLock_);
-  if (!rowset_ || row < 0 || row >= GetRowCount() || row >= cacheRows_) return buffer;
+  db::DBTYPE columnType = db::DBTYPE_EMPTY;
+  {
+    std::lock_guard columnsLock(columnsLock_);
+    if (column > 0 && static_cast<std::size_t>(column) <= columns_.size())
+      columnType = columns_[static_cast<std::size_t>(column - 1)].type;
+  }
+  std::lock_guard lock(cacheLock_);
+  if (!HasData() || row < 0 || row >= cachedRows_) return buffer;
   if (column < 1 || static_cast<std::size_t>(column) > cacheColumns_) return buffer;
   const std::size_t k = static_cast<std::size_t>(column - 1);
   DataCellRef cell(cache_.data() +
                    (static_cast<std::size_t>(row) * cacheColumns_ + k) * kDataCellSize);
-  db::DBTYPE columnType;
-  {
-    std::lock_guard columnsLock(columnsLock_);
-    columnType = columns_[k].type;
-  }
   return CopyText(CellDescriptionText(cell, columnType, size), buffer, size);
 }
 
 db::DBSTATUS xElement_Table::CellStatus(int row, int column) const {
-  std::lock_guard lock(dataLock_);
-  if (!rowset_ || row < 0 || row >= cacheRows_ || column < 1 ||
+  std::lock_guard lock(cacheLock_);
+  if (!HasData() || row < 0 || row >= cachedRows_ || column < 1 ||
       static_cast<std::size_t>(column) > cacheColumns_)
     return db::DBSTATUS_E_UNAVAILABLE;
   auto* base = const_cast<std::uint8_t*>(cache_.data());

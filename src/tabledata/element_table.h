@@ -1,12 +1,17 @@
 #pragma once
 // The element that shows the rows of one table or view (slots 5 and 6), or of a custom query.
-// It loads on the worker thread: the query, its columns, the bindings into fixed-size cells,
-// a row count and the first page of rows into a cache of 100 rows; the data list draws its
-// cells from that cache and turns pages through the pager.
+// It loads on the worker thread: the query, its columns, the bindings into fixed-size cells and
+// the first page of rows into a cache of 100 rows, which the data list draws from. The rows are
+// counted afterwards, in the background. Page turns are jobs of the worker too: a page is read
+// into a spare cache while the list goes on showing the old one, and the two change places at
+// once, so the window never waits for a provider.
 
+#include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "elements/element.h"
@@ -27,6 +32,7 @@ class xElement_Table : public xElement, public Pager, public QueryHolder {
   std::unique_ptr<ShowData> RequestRefresh() override;
   void ReleaseData() override;
   bool HasData() const override;
+  // The rows counted, or while the count runs the rows known so far.
   int GetRowCount() const override;
   char* get_data(int row, int column, char* buffer, std::size_t size) override;
   char* GetCellDescription(int row, int column, char* buffer, std::size_t size) override;
@@ -42,6 +48,11 @@ class xElement_Table : public xElement, public Pager, public QueryHolder {
   int GetRowsInPage() const override;
   void LoadPage(int page) override;
   int GetCurrentPage() const override;
+  bool RowCountKnown() const override { return countKnown_.load(); }
+  int CachedRows() const override;
+  void EnsureRowCount() override;
+  bool CountRunning() const override;
+  void StopCount() override;
 
   // QueryHolder
   std::string GetLastQuery() const override;
@@ -60,7 +71,8 @@ class xElement_Table : public xElement, public Pager, public QueryHolder {
   db::DBSTATUS CellStatus(int row, int column) const;
 
   void SetPluginHandOver(PluginHandOver* handOver) { pluginHandOver_ = handOver; }
-  // The data lock, for a reader that needs several cells or the row buffer to stay put.
+  // The data lock: held while the rowset and the row buffer are used (a load, a page, a
+  // re-fetch). Readers of the cache take a lock of their own, held only for a moment.
   std::unique_lock<std::recursive_mutex> LockData() const {
     return std::unique_lock<std::recursive_mutex>(dataLock_);
   }
@@ -78,37 +90,60 @@ class xElement_Table : public xElement, public Pager, public QueryHolder {
   void RedrawColumns();
   void LoadData(const ShowData& request);
   void RunLoad(const ShowData& request, ProgressHandle progress);
+  std::shared_ptr<db::IRowset> OpenRows(const ShowData& request, const std::string& query);
   std::shared_ptr<db::IRowset> ExecuteQuery(const std::string& query, unsigned contextId);
-  long long CountRows();
   // Release the current row, fetch one row after `skip` rows, read it into the row buffer.
   db::HRESULT FetchRow(long long skip);
+  // Fetches absolute row `first` (0-based), going on from where the rowset stands when it can.
+  db::HRESULT FetchRowAt(long long first);
+  // Reads up to a page of rows from absolute row `first` into `cache`; the rows read.
+  int ReadPage(long long first, std::vector<std::uint8_t>& cache);
   void ReleaseCurrentRow();
-  void StoreRow(int cacheRow);
+  void StoreRow(std::vector<std::uint8_t>& cache, int cacheRow);
   void ClearRowBuffer();
   void ThrowIfStopped() const;
+  // The count (and a keyed table's position index) on a thread of its own.
+  void StartCount();
+  void CountInBackground(std::shared_ptr<db::IRowset> rowset);
+  long long WalkToCount();
+  void SetCounted(long long count);
 
+  // The rowset, its accessor and current row, the bindings and the row buffer.
   mutable std::recursive_mutex dataLock_;
   std::shared_ptr<db::IRowset> rowset_;
+  std::atomic<bool> hasData_{false};
   db::HACCESSOR accessor_ = db::DB_NULL_HACCESSOR;
   db::HROW row_ = db::DB_NULL_HROW;
+  // The absolute row the rowset's next fetch gives; -1 when only a restart says.
+  long long nextRow_ = -1;
   std::vector<db::DBBINDING> bindings_;
   std::vector<std::uint8_t> rowBuffer_;
+
+  // The page of rows the list shows: cells, their types, how many rows and which page.
+  mutable std::mutex cacheLock_;
   std::vector<std::uint8_t> cache_;
-  int cacheRows_ = 0;
+  std::vector<db::DBTYPE> cellTypes_;
   std::size_t cacheColumns_ = 0;
+  int cachedRows_ = 0;
+  int currentPage_ = 0;
 
   mutable std::mutex pageSizeLock_;
   int pageSize_ = 0;
-  mutable std::mutex pageLock_;
-  int currentPage_ = 0;
   mutable std::mutex rowCountLock_;
   int rowCount_ = 0;
+  std::atomic<bool> countKnown_{true};
   mutable std::mutex columnsLock_;
   std::vector<ColumnInfo> columns_;
   mutable std::mutex queryLock_;
   std::string lastQuery_;
   mutable std::mutex tableNameLock_;
   std::string tableName_;
+
+  // The background count: its thread, and whether it still runs.
+  mutable std::mutex countLock_;
+  std::condition_variable countDone_;
+  std::thread countThread_;
+  bool counting_ = false;
 
   PluginHandOver* pluginHandOver_ = nullptr;
   // The element's own hand-over (with its storage file); made with the element.

@@ -1,11 +1,13 @@
 // Loading a table or query into the element: the pipeline that runs on the worker thread.
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstring>
 #include <new>
 
 #include "datasource/cmlib_exception.h"
+#include "datasource/error_info.h"
 #include "datasource/text_convert.h"
 #include "elements/element_slots.h"
 #include "elements/job_cancel.h"
@@ -64,10 +66,12 @@ void xElement_Table::LoadData(const ShowData& request) {
   ReleaseData();
   FrameServices& services = Services();
   ProgressHandle progress = services.CreateProgressBar();
+  bool loaded = false;
   try {
     std::lock_guard lock(dataLock_);
     services.ReportProgressText(progress, "", 1);
     RunLoad(request, progress);
+    loaded = true;
   } catch (const cmlib::exception& e) {
     // A failure that comes from a stop is no error of the data; the load just ends.
     if (Cancel() && Cancel()->IsRequested())
@@ -81,6 +85,8 @@ void xElement_Table::LoadData(const ShowData& request) {
   } catch (...) {
     ReportUnknownError();
   }
+  // The first page is in the cache: the list shows it while the rows are counted.
+  if (loaded && !RowCountKnown()) StartCount();
   services.ReportProgressText(progress, "", 100);
   services.HideProgressBar(progress);
 }
@@ -108,6 +114,24 @@ std::shared_ptr<db::IRowset> xElement_Table::ExecuteQuery(const std::string& que
   return rowset;
 }
 
+std::shared_ptr<db::IRowset> xElement_Table::OpenRows(const ShowData& request,
+                                                      const std::string& query) {
+  // The whole table, opened by name where the provider can: it orders the rows by the
+  // table's key, so any page can be reached by key.
+  if (request.query.empty()) {
+    if (SessionRef session = Session()) {
+      std::shared_ptr<db::IRowset> rowset;
+      const db::HRESULT hr = session->OpenRowset(db::Utf8ToUtf16(GetName()), &rowset);
+      if (hr != db::E_NOTIMPL) {
+        ThrowIfStopped();
+        if (db::Failed(hr)) RaiseProviderError(ids::kContextColumns, hr);
+        if (rowset) return rowset;
+      }
+    }
+  }
+  return ExecuteQuery(query, ids::kContextColumns);
+}
+
 void xElement_Table::RunLoad(const ShowData& request, ProgressHandle progress) {
   FrameServices& services = Services();
 
@@ -118,7 +142,7 @@ void xElement_Table::RunLoad(const ShowData& request, ProgressHandle progress) {
 
   // The query runs once: its rowset gives the columns and then the rows.
   services.ReportStep(progress, steps::kColumnInfo, 5);
-  std::shared_ptr<db::IRowset> rowset = ExecuteQuery(query, ids::kContextColumns);
+  std::shared_ptr<db::IRowset> rowset = OpenRows(request, query);
   {
     std::vector<db::DBCOLUMNINFO> info;
     db::HRESULT hr = rowset->GetColumnInfo(&info);
@@ -155,36 +179,27 @@ void xElement_Table::RunLoad(const ShowData& request, ProgressHandle progress) {
   if (db::Failed(hr)) RaiseProviderError(ids::kContextTableData, hr);
   rowset_ = rowset;
   accessor_ = accessor;
+  nextRow_ = 0;
 
   JobCancel::Watch watch(Cancel(), rowset_);
 
-  services.ReportStep(progress, steps::kLoadData, 45);
-  const long long count = CountRows();
-  ThrowIfStopped();
-
   // One page of cache.
   services.ReportStep(progress, steps::kRowCache, 50);
+  std::vector<std::uint8_t> cache;
   try {
-    cache_.assign(kDataCellSize * columnCount * kCachePageRows, 0);
+    cache.assign(kDataCellSize * columnCount * kCachePageRows, 0);
   } catch (const std::bad_alloc&) {
     throw cmlib::exception(std::strerror(ENOMEM));
   }
-  cacheRows_ = kCachePageRows;
-  cacheColumns_ = columnCount;
   SetPageSize(kCachePageRows);
-  {
-    std::lock_guard lock(pageLock_);
-    currentPage_ = 0;
-  }
 
-  // The first page.
+  // The first page; the rows are counted once it shows.
   services.ReportStep(progress, steps::kFillCache, 55);
   const std::string fillText = LoadResourceString(steps::kFillCache);
-  hr = rowset_->RestartPosition();
-  if (db::Succeeded(hr)) hr = FetchRow(0);
+  hr = FetchRow(0);
   int k = 0;
   while (hr == db::S_OK) {
-    StoreRow(k);
+    StoreRow(cache, k);
     ClearRowBuffer();
     services.ReportProgressText(progress, fillText + " [ row number " + std::to_string(k + 1) + "]",
                                 80);
@@ -194,29 +209,110 @@ void xElement_Table::RunLoad(const ShowData& request, ProgressHandle progress) {
   }
   ThrowIfStopped();
   if (db::Failed(hr)) RaiseProviderError(ids::kContextTableData, hr);
-
-  SetRowCount(count > INT_MAX ? INT_MAX : static_cast<int>(count));
+  {
+    std::lock_guard lock(cacheLock_);
+    cache_.swap(cache);
+    cellTypes_.clear();
+    for (std::size_t i = 0; i < columnCount; ++i)
+      cellTypes_.push_back(DataCellRef(rowBuffer_.data() + i * kDataCellSize).Type());
+    cacheColumns_ = columnCount;
+    cachedRows_ = k;
+    currentPage_ = 0;
+  }
+  // A short first page is the whole result; a full one may go on.
+  SetRowCount(k);
+  countKnown_ = k < kCachePageRows;
+  hasData_ = true;
   services.ReportProgressText(progress, "", 95);
 }
 
-long long xElement_Table::CountRows() {
+void xElement_Table::StartCount() {
+  std::lock_guard lock(countLock_);
+  if (counting_ || !rowset_) return;
+  if (countThread_.joinable()) countThread_.join();
+  counting_ = true;
+  countThread_ = std::thread([this, rowset = rowset_] { CountInBackground(rowset); });
+}
+
+void xElement_Table::CountInBackground(std::shared_ptr<db::IRowset> rowset) {
+  try {
+    std::int64_t counted = 0;
+    const db::HRESULT hr = rowset->CountRows(&counted);
+    if (hr == db::S_OK) {
+      SetCounted(counted);
+    } else if (hr == db::E_NOTIMPL) {
+      // The provider cannot count on the side: the rows are walked, the rowset kept meanwhile.
+      SetCounted(WalkToCount());
+    } else if (hr != db::DB_E_CANCELED) {
+      RaiseProviderError(ids::kContextTableData, hr);
+    }
+    // Then what lets a jump reach any page at once (a keyed table's index); quietly without.
+    if (RowCountKnown()) rowset->BuildPositionIndex();
+  } catch (const cmlib::exception& e) {
+    Services().ReportError(e.text());
+  } catch (...) {
+  }
+  db::ClearErrorInfo();
+  {
+    std::lock_guard lock(countLock_);
+    counting_ = false;
+  }
+  countDone_.notify_all();
+  Services().PagerChanged();
+}
+
+long long xElement_Table::WalkToCount() {
+  std::lock_guard lock(dataLock_);
+  if (!rowset_) return 0;
   ReleaseCurrentRow();
-  // A provider may count by itself, as long as the number is the walk's.
-  std::int64_t counted = 0;
-  db::HRESULT hr = rowset_->CountRows(&counted);
-  if (hr == db::S_OK) return counted;
-  ThrowIfStopped();
-  long long count = 0;
+  nextRow_ = -1;
   if (db::Failed(rowset_->RestartPosition())) return 0;
+  long long count = 0;
   while (true) {
-    ThrowIfStopped();
     std::size_t obtained = 0;
     db::HROW row = db::DB_NULL_HROW;
     if (rowset_->GetNextRows(0, 1, &obtained, &row) != db::S_OK) break;
     rowset_->ReleaseRows(1, &row);
     ++count;
+    if (count % 1024 == 0 && !CountRunning()) break;
   }
   return count;
+}
+
+void xElement_Table::SetCounted(long long count) {
+  SetRowCount(count > INT_MAX ? INT_MAX : static_cast<int>(count));
+  countKnown_ = true;
+}
+
+bool xElement_Table::CountRunning() const {
+  std::lock_guard lock(countLock_);
+  return counting_;
+}
+
+void xElement_Table::StopCount() {
+  std::unique_lock lock(countLock_);
+  if (counting_) {
+    counting_ = false;  // a walk looks at this between rows
+    if (rowset_) rowset_->CancelCount();
+  }
+  std::thread thread = std::move(countThread_);
+  lock.unlock();
+  if (thread.joinable()) thread.join();
+}
+
+void xElement_Table::EnsureRowCount() {
+  while (!RowCountKnown()) {
+    if (!CountRunning()) StartCount();
+    std::unique_lock lock(countLock_);
+    countDone_.wait_for(lock, std::chrono::milliseconds(50), [this] { return !counting_; });
+    lock.unlock();
+    if (Cancel() && Cancel()->IsRequested()) {
+      StopCount();
+      ThrowIfStopped();
+    }
+    // A count that ended without a number (it failed and said so) is not tried again.
+    if (!CountRunning() && !RowCountKnown()) throw JobStopped{};
+  }
 }
 
 }  // namespace quillet

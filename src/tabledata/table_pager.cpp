@@ -1,8 +1,11 @@
 // Page turning and the row store: moving rows from the provider through the row buffer into
 // the row cache.
 
+#include <climits>
+
 #include "datasource/cmlib_exception.h"
 #include "elements/element_slots.h"
+#include "elements/job_cancel.h"
 #include "elements/provider_error.h"
 #include "tabledata/element_table.h"
 
@@ -17,9 +20,12 @@ db::HRESULT xElement_Table::FetchRow(long long skip) {
   ReleaseCurrentRow();
   std::size_t obtained = 0;
   db::HROW row = db::DB_NULL_HROW;
+  const long long from = nextRow_;
+  nextRow_ = -1;  // until the fetch says where the rowset stands
   db::HRESULT hr = rowset_->GetNextRows(skip, 1, &obtained, &row);
   if (hr != db::S_OK) return hr;
   row_ = row;
+  if (from >= 0) nextRow_ = from + skip + 1;
   db::HRESULT got = rowset_->GetData(row_, accessor_, rowBuffer_.data());
   if (db::Failed(got)) {
     ReleaseCurrentRow();
@@ -28,14 +34,27 @@ db::HRESULT xElement_Table::FetchRow(long long skip) {
   return db::S_OK;
 }
 
-void xElement_Table::StoreRow(int cacheRow) {
-  for (std::size_t i = 0; i < cacheColumns_; ++i) {
+db::HRESULT xElement_Table::FetchRowAt(long long first) {
+  // Forward from where the rowset stands (the next page after the one just read costs one page
+  // of rows); anything behind it from the start, which a provider skips by key or by its
+  // cursor where it can.
+  if (nextRow_ >= 0 && first >= nextRow_) return FetchRow(first - nextRow_);
+  ReleaseCurrentRow();
+  const db::HRESULT hr = rowset_->RestartPosition();
+  if (db::Failed(hr)) return hr;
+  nextRow_ = 0;
+  return FetchRow(first);
+}
+
+void xElement_Table::StoreRow(std::vector<std::uint8_t>& cache, int cacheRow) {
+  const std::size_t columns = rowBuffer_.size() / kDataCellSize;
+  for (std::size_t i = 0; i < columns; ++i) {
     DataCellRef cell(rowBuffer_.data() + i * kDataCellSize);
     if (cell.Type() & db::DBTYPE_BYREF) CopyByRefValue(cell);
   }
-  const std::size_t rowBytes = kDataCellSize * cacheColumns_;
+  const std::size_t rowBytes = kDataCellSize * columns;
   if (rowBytes == 0) return;
-  std::memcpy(cache_.data() + rowBytes * static_cast<std::size_t>(cacheRow), rowBuffer_.data(),
+  std::memcpy(cache.data() + rowBytes * static_cast<std::size_t>(cacheRow), rowBuffer_.data(),
               rowBytes);
 }
 
@@ -44,50 +63,52 @@ void xElement_Table::ClearRowBuffer() {
     ClearCell(DataCellRef(rowBuffer_.data() + i * kDataCellSize));
 }
 
-void xElement_Table::LoadPage(int page) {
-  // Paging rewrites the row buffer and the cache, so it excludes readers of cells.
-  std::lock_guard lock(dataLock_);
-  if (!rowset_ || page == GetCurrentPage() || page < 0 || page >= GetPageCount()) return;
-  {
-    std::lock_guard pageLock(pageLock_);
-    currentPage_ = page;
-  }
-  const long long first = static_cast<long long>(GetPageSize()) * page;
-
-  ReleaseCurrentRow();
-  db::HRESULT hr = rowset_->RestartPosition();
-  if (db::Failed(hr)) RaiseProviderError(ids::kContextField, hr);
-  hr = FetchRow(0);
-  if (db::Failed(hr)) RaiseProviderError(ids::kContextField, hr);
-  if (first > 0 && hr == db::S_OK) {
-    ClearRowBuffer();
-    hr = FetchRow(first - 1);
-    if (db::Failed(hr)) {
-      ReleaseCurrentRow();
-      RaiseProviderError(ids::kContextField, hr);
-    }
-  }
-  const int pageSize = GetPageSize();
+int xElement_Table::ReadPage(long long first, std::vector<std::uint8_t>& cache) {
+  const int pageSize = std::min(GetPageSize(), kCachePageRows);
+  db::HRESULT hr = FetchRowAt(first);
   int k = 0;
-  while (hr == db::S_OK && k < pageSize && k < cacheRows_) {
-    StoreRow(k);
+  while (hr == db::S_OK && k < pageSize) {
+    StoreRow(cache, k);
     ClearRowBuffer();
     if (++k >= pageSize) break;
+    ThrowIfStopped();
     hr = FetchRow(0);
   }
   if (db::Failed(hr)) RaiseProviderError(ids::kContextField, hr);
+  return k;
+}
+
+void xElement_Table::LoadPage(int page) {
+  // The rowset is this job's; the list keeps reading the old page until the new one is
+  // complete and the two change places.
+  std::lock_guard lock(dataLock_);
+  if (!rowset_ || page < 0 || page == GetCurrentPage()) return;
+  if (RowCountKnown() && page >= GetPageCount()) return;
+  JobCancel::Watch watch(Cancel(), rowset_);
+  const long long first = static_cast<long long>(GetPageSize()) * page;
+  std::vector<std::uint8_t> cache(kDataCellSize * (rowBuffer_.size() / kDataCellSize) *
+                                  kCachePageRows);
+  const int rows = ReadPage(first, cache);
+  ThrowIfStopped();
+  // A page that ends the rows tells how many there are, before any count does.
+  if (!RowCountKnown()) {
+    if (rows < GetPageSize()) {
+      SetCounted(first + rows);
+    } else if (first + rows > GetRowCount()) {
+      SetRowCount(first + rows > INT_MAX ? INT_MAX : static_cast<int>(first + rows));
+    }
+  }
+  if (rows == 0) return;  // past the end: the page shown stays
+  std::lock_guard cacheLock(cacheLock_);
+  cache_.swap(cache);
+  cachedRows_ = rows;
+  currentPage_ = page;
 }
 
 std::unique_lock<std::recursive_mutex> xElement_Table::FetchRowAgain(long long row) {
   std::unique_lock lock(dataLock_);
   if (!rowset_) RaiseProviderError(ids::kContextField, db::E_UNEXPECTED);
-  ReleaseCurrentRow();
-  db::HRESULT hr = rowset_->RestartPosition();
-  if (db::Succeeded(hr)) hr = FetchRow(0);
-  if (db::Succeeded(hr) && hr == db::S_OK && row > 0) {
-    ClearRowBuffer();
-    hr = FetchRow(row - 1);
-  }
+  const db::HRESULT hr = FetchRowAt(row);
   if (db::Failed(hr)) RaiseProviderError(ids::kContextField, hr);
   if (hr != db::S_OK) RaiseProviderError(ids::kContextField, db::DB_E_BADROWHANDLE);
   return lock;

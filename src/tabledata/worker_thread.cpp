@@ -1,5 +1,7 @@
 #include "tabledata/worker_thread.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -8,6 +10,7 @@
 #include "datasource/cmlib_exception.h"
 #include "elements/element.h"
 #include "elements/element_set.h"
+#include "elements/element_slots.h"
 #include "elements/text_format.h"
 #include "resources/string_table.h"
 #include "shell/frame_services.h"
@@ -65,7 +68,13 @@ void WorkerThread::Join() {
 }
 
 bool WorkerThread::IsBusy() const {
-  return thread_.joinable() && !idle_.IsIdle();
+  return (thread_.joinable() && !idle_.IsIdle()) || paging_.load();
+}
+
+void WorkerThread::SetPageJob(PageJob job) {
+  std::lock_guard lock(jobLock_);
+  pageJob_ = job;
+  paging_ = true;
 }
 
 void WorkerThread::SetJobCode(int code) {
@@ -84,6 +93,16 @@ void WorkerThread::SetPendingRequest(std::unique_ptr<ShowData> request) {
 }
 
 int WorkerThread::Run() {
+  std::optional<PageJob> pageJob;
+  {
+    std::lock_guard lock(jobLock_);
+    pageJob = std::exchange(pageJob_, std::nullopt);
+  }
+  if (pageJob) {
+    RunPage(*pageJob);
+    paging_ = false;
+    return 0;
+  }
   // Another job may still be finishing its last steps.
   while (!idle_.WaitFor(std::chrono::milliseconds(500)))
     if (cancel_.IsRequested()) return 0;
@@ -151,6 +170,50 @@ void WorkerThread::Finish(int shownSlot) {
   idle_.Set();
   services_.EnableQuickViewBar(true);
   services_.RedrawDataList();
+  services_.JobEnded();
+}
+
+void WorkerThread::RunPage(const PageJob& job) {
+  xElement* element = elements_.Element(elements_.ListSlot());
+  Pager* pager = element != nullptr && element->HasData() ? element->GetPager() : nullptr;
+  if (pager == nullptr) {
+    services_.PageShown(-1, -1);
+    return;
+  }
+  int cursorRow = job.cursorRow;
+  bool shown = false;
+  const ProgressHandle progress = services_.CreateProgressBar();
+  try {
+    const int size = std::max(1, pager->GetPageSize());
+    long long page = job.value;
+    if (job.target == PageJob::Target::Row) {
+      page = job.value / size;
+      cursorRow = static_cast<int>(job.value % size);
+    } else if (job.target == PageJob::Target::Last) {
+      services_.ReportProgressText(progress, LoadResourceString(ids::kCountingRowsText), 10);
+      pager->EnsureRowCount();
+      page = std::max(0, pager->GetPageCount() - 1);
+    }
+    page = std::clamp<long long>(page, 0, INT_MAX);
+    services_.ReportProgressText(
+        progress, FormatText(LoadResourceString(ids::kLoadingPageText), FormatThousands(page + 1)),
+        50);
+    pager->LoadPage(static_cast<int>(page));
+    shown = true;
+  } catch (const cmlib::exception& e) {
+    // A failure that comes from a stop is no error of the data.
+    if (!cancel_.IsRequested()) services_.ReportError(e.text());
+    cursorRow = -1;
+  } catch (const JobStopped&) {
+    cursorRow = -1;
+  } catch (...) {
+    cursorRow = -1;
+    services_.ShowMessage(LoadResourceString(60000), LoadResourceString(60004), MessageIcon::Error);
+  }
+  if (shown && job.target == PageJob::Target::Last) cursorRow = pager->CachedRows() - 1;
+  services_.ReportProgressText(progress, "", 100);
+  services_.HideProgressBar(progress);
+  services_.PageShown(pager->CachedRows(), std::min(cursorRow, pager->CachedRows() - 1));
 }
 
 }  // namespace quillet

@@ -4,9 +4,11 @@
 // asked to end (and its provider call interrupted) and then joined, so no thread is killed and
 // no lock is left held.
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -19,6 +21,16 @@ namespace quillet {
 class DataListModel;
 class FrameServices;
 class xElementSet;
+
+// A page of the list slot's element to show: a page by number, the page of an absolute row,
+// or the last page (once the rows are counted). The cursor goes to `cursorRow` in the page
+// (-1 leaves it; for a row, the row's place in its page).
+struct PageJob {
+  enum class Target { Page, Row, Last };
+  Target target = Target::Page;
+  long long value = 0;
+  int cursorRow = -1;
+};
 
 class WorkerThread {
  public:
@@ -47,6 +59,10 @@ class WorkerThread {
   void SetJobCode(int code);
   int JobCode() const;
   void SetPendingRequest(std::unique_ptr<ShowData> request);
+  // Makes the next job a page job. A page job keeps the list readable: it leaves the idle state
+  // alone and is busy through IsPaging instead.
+  void SetPageJob(PageJob job);
+  bool IsPaging() const { return paging_.load(); }
   void SetAddPoint(AddPointFn addPoint) { addPoint_ = std::move(addPoint); }
 
   bool IsIdle() const { return idle_.IsIdle(); }
@@ -59,6 +75,7 @@ class WorkerThread {
  private:
   void ShowSlot(int slot, bool addPoint, std::unique_ptr<ShowData> request);
   void Finish(int shownSlot);
+  void RunPage(const PageJob& job);
 
   xElementSet& elements_;
   FrameServices& services_;
@@ -70,6 +87,8 @@ class WorkerThread {
   mutable std::mutex jobLock_;
   int jobCode_ = 0;
   std::unique_ptr<ShowData> pending_;
+  std::optional<PageJob> pageJob_;
+  std::atomic<bool> paging_{false};
 
   std::thread thread_;
   int exitCode_ = 0;

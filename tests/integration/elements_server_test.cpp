@@ -51,6 +51,7 @@ class ElementsOverServer : public Server {
     request.query = query;
     request.reload = true;
     table.show_data(&request);
+    table.EnsureRowCount();
     EXPECT_TRUE(services_.errors.empty()) << services_.errors[0];
     return table;
   }

@@ -75,6 +75,9 @@ class RecordingServices : public FrameServices {
     Record([&] { messages.push_back(caption + "|" + text); });
   }
   void RedrawDataList() override {}
+  void PageShown(int count, int cursorRow) override {
+    Record([&] { shownPage = {count, cursorRow}; });
+  }
 
   // Waits until `done` holds (checked after every recorded call). The limit only keeps a
   // broken build from hanging the test run; it is not what the test measures.
@@ -99,6 +102,7 @@ class RecordingServices : public FrameServices {
   std::map<unsigned, std::string> panes;
   std::string sqlText;
   int itemCount = -1;
+  std::pair<int, int> shownPage{-2, -2};  // rows and cursor row of the last page job
   std::uint32_t viewStyle = 99;
   bool quickViewEnabled = true;
 

@@ -47,12 +47,21 @@ struct FrameFixture {
     request->query = query;
     request->reload = true;
     RunJob(kSlotTable, std::move(request));
+    Table().EnsureRowCount();
   }
+  // Shows a table as a selection would, and waits for its rows to be counted.
   void ShowTable(const std::string& name) {
     elements.TableElement(kSlotTable)->SetName(name);
     RunJob(kSlotTable);
+    Table().EnsureRowCount();
   }
   xElement_Table& Table() { return *elements.TableElement(kSlotTable); }
+  // Runs a page job to its end, as a page turn or a jump would start it.
+  void RunPage(PageJob job) {
+    worker.SetPageJob(job);
+    worker.Start();
+    worker.Join();
+  }
 
   RecordingServices services;
   SessionRef session;

@@ -57,6 +57,7 @@ TEST_P(LiveDatabase, AWriterGetsThroughWhileATableIsShownAndPaged) {
   auto refresh = std::make_unique<ShowData>();
   refresh->reload = true;
   frame.RunJob(kSlotTable, std::move(refresh));
+  table.EnsureRowCount();
   EXPECT_EQ(table.GetRowCount(), 251);
   EXPECT_TRUE(frame.services.errors.empty()) << frame.services.errors.front();
 }

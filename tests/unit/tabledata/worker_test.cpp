@@ -1,7 +1,11 @@
-// The loading job on its thread: what the frame sees when a job ends, navigation points, a new
-// job while one runs, and Stop in the middle of counting ten million rows.
+// The loading job on its thread: what the frame sees when a job ends, navigation points, the
+// first page of ten million rows before their count, page jobs, and Stop during a count and
+// during a page.
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 #include "unit/tabledata/frame_fixture.h"
 
@@ -45,54 +49,67 @@ TEST(WorkerJob, ShowsAFolderThenATableAndAddsPoints) {
   EXPECT_TRUE(frame.services.errors.empty());
 }
 
-TEST(WorkerJob, SecondJobWhileOneRunsReplacesIt) {
+TEST(WorkerJob, TheFirstPageShowsBeforeTheRowsAreCounted) {
   FrameFixture frame(BigDatabase(10'000'000));
   frame.Table().SetName("big");
-  frame.worker.SetJobCode(kSlotTable);
-  frame.worker.Start();
-  // A new selection while the first job counts: Start stops the old job first.
-  frame.services.WaitUntil(
-      [](const RecordingServices& s) { return s.HasStep("Loads data from table", 45); });
-  frame.elements.SetListSlot(0);
-  frame.elements.TableElement(kSlotView)->SetName("big");
-  frame.worker.SetJobCode(-kSlotView);
-  frame.worker.Start();  // returns only after the first job has ended
-  frame.worker.Join();
-  // The second job ran in full on the view element.
-  EXPECT_EQ(frame.elements.TableElement(kSlotView)->GetRowCount(), 10'000'000);
-  EXPECT_EQ(frame.elements.ListSlot(), kSlotView);
-  EXPECT_EQ(frame.services.itemCount, 100);
-  EXPECT_TRUE(frame.services.errors.empty());
+  frame.RunJob(kSlotTable);
+  // The job ended with the first page in the list; the count may still run.
+  xElement_Table& table = frame.Table();
   EXPECT_TRUE(frame.worker.IsIdle());
+  EXPECT_EQ(frame.services.itemCount, 100);
+  EXPECT_EQ(table.Text(99, 1), "100");
+  EXPECT_GE(table.GetRowCount(), 100);
+  EXPECT_EQ(table.RowCountKnown(), table.GetRowCount() == 10'000'000);
+  table.EnsureRowCount();
+  EXPECT_EQ(table.GetRowCount(), 10'000'000);
+  EXPECT_EQ(table.GetPageCount(), 100'000);
+  EXPECT_TRUE(frame.services.errors.empty());
 }
 
-TEST(WorkerJob, StopDuringTheCountEndsTheJobInOrder) {
+TEST(WorkerJob, StopEndsTheCountAndTheLastPageCountsAgain) {
   FrameFixture frame(BigDatabase(10'000'000));
   frame.Table().SetName("big");
-  frame.worker.SetJobCode(kSlotTable);
-  frame.worker.Start();
-  frame.services.WaitUntil(
-      [](const RecordingServices& s) { return s.HasStep("Loads data from table", 45); });
-  frame.worker.Stop();
-
-  // The job ended on its own: idle again, nothing half-loaded, no error, the bar hidden.
-  EXPECT_TRUE(frame.worker.IsIdle());
-  EXPECT_EQ(frame.worker.LastExitCode(), 0);
-  EXPECT_FALSE(frame.Table().HasData());
-  EXPECT_EQ(frame.Table().GetRowCount(), 0);
-  EXPECT_TRUE(frame.services.errors.empty()) << frame.services.errors[0];
-  EXPECT_EQ(frame.services.hiddenBars, frame.services.progressBars);
-  EXPECT_EQ(frame.services.itemCount, 0);
-
-  // The next job runs normally, and the stopped element can load again.
-  frame.RunJob(kSlotTables);
-  EXPECT_EQ(frame.services.itemCount, 1);
+  frame.RunJob(kSlotTable);
+  xElement_Table& table = frame.Table();
+  table.StopCount();
+  EXPECT_FALSE(table.CountRunning());
+  EXPECT_TRUE(table.HasData());
+  // Until a count ends, the rows known are those read, and the list goes on working.
+  if (!table.RowCountKnown()) {
+    EXPECT_EQ(table.GetRowCount(), 100);
+  }
+  frame.RunPage({PageJob::Target::Page, 1, 0});
+  EXPECT_EQ(table.Text(0, 1), "101");
+  EXPECT_EQ(frame.services.shownPage, (std::pair<int, int>{100, 0}));
+  // The last page waits for a count of its own.
+  frame.RunPage({PageJob::Target::Last, 0, -1});
+  EXPECT_TRUE(table.RowCountKnown());
+  EXPECT_EQ(table.GetCurrentPage(), 99'999);
+  EXPECT_EQ(table.Text(99, 1), "10000000");
+  EXPECT_EQ(frame.services.shownPage, (std::pair<int, int>{100, 99}));
   EXPECT_TRUE(frame.services.errors.empty());
+}
+
+TEST(WorkerJob, StopDuringAPageJobKeepsThePageShown) {
+  FrameFixture frame(BigDatabase(10'000'000));
   auto request = std::make_unique<ShowData>();
-  request->query = "select * from big where id <= 150";
+  // A query: no key to seek by, so a deep page is a long walk that a stop cuts short.
+  request->query = "select * from big where id % 2 = 0";
+  request->reload = true;
   frame.RunJob(kSlotTable, std::move(request));
-  EXPECT_EQ(frame.Table().GetRowCount(), 150);
-  EXPECT_EQ(frame.Table().Text(0, 1), "1");
+  xElement_Table& table = frame.Table();
+  frame.worker.SetPageJob({PageJob::Target::Page, 40'000, 0});
+  frame.worker.Start();
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  frame.worker.Stop();
+  EXPECT_FALSE(frame.worker.IsBusy());
+  EXPECT_EQ(table.GetCurrentPage(), 0);
+  EXPECT_EQ(table.Text(0, 1), "2");
+  EXPECT_EQ(frame.services.shownPage, (std::pair<int, int>{100, -1}));
+  EXPECT_TRUE(frame.services.errors.empty()) << frame.services.errors[0];
+  // The next turn goes on normally.
+  frame.RunPage({PageJob::Target::Page, 1, 0});
+  EXPECT_EQ(table.Text(0, 1), "202");
 }
 
 }  // namespace

@@ -276,7 +276,6 @@ HRESULT PgCursorRowset::DoSkip(std::int64_t count, std::int64_t* skipped) {
 HRESULT PgCursorRowset::CountRows(std::int64_t* count) {
   if (count == nullptr) return E_INVALIDARG;
   *count = 0;
-  if (HoldsRow()) return DB_E_ROWSNOTRELEASED;
   HRESULT hr = S_OK;
   {
     Use use(*this);
@@ -303,8 +302,7 @@ HRESULT PgCursorRowset::CountRows(std::int64_t* count) {
       }
     }
   }
-  if (Failed(hr)) return hr;
-  return RestartPosition();
+  return hr;
 }
 
 }  // namespace quillet::db::odbc

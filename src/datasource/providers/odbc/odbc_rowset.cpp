@@ -3,6 +3,7 @@
 #include <sqlext.h>
 
 #include "datasource/error_info.h"
+#include "datasource/providers/odbc/odbc_connect_string.h"
 #include "datasource/providers/odbc/odbc_diag.h"
 
 namespace quillet::db::odbc {
@@ -176,44 +177,46 @@ HRESULT OdbcRowset::DoSkip(std::int64_t count, std::int64_t* skipped) {
 HRESULT OdbcRowset::CountRows(std::int64_t* count) {
   if (count == nullptr) return E_INVALIDARG;
   *count = 0;
-  if (const HRESULT hr = RestartPosition(); Failed(hr)) return hr;
-  HRESULT hr = S_OK;
-  {
-    Use use(*this);
-    hr = Failed(use.Ready()) ? use.Ready() : CheckCancel();
-    bool walk = true;
-    if (Succeeded(hr) && scrollable_) {
-      SQLRETURN r = SQL_SUCCESS;
-      {
-        Running running(*this, statement_);
-        r = SQLFetchScroll(stmt(), SQL_FETCH_LAST, 0);
-      }
-      position_ = kPositionUnknown;
-      if (SQL_SUCCEEDED(r)) {
-        SQLLEN last = 0;
-        if (SQL_SUCCEEDED(SQLGetStmtAttr(stmt(), SQL_ATTR_ROW_NUMBER, &last, 0, nullptr)) &&
-            last > 0) {
-          *count = static_cast<std::int64_t>(last);
-          position_ = *count;
-          walk = false;
-        }
-      } else if (r == SQL_NO_DATA) {
-        walk = false;  // no rows at all
-      } else {
-        hr = RaiseOdbcError(SQL_HANDLE_STMT, stmt(), E_FAIL, "The rows could not be counted.");
-      }
-      // A driver that does not know the last row's number is walked like a forward cursor.
-      if (Succeeded(hr) && walk) hr = Reexecute();
-    }
-    if (Succeeded(hr) && walk) {
-      std::int64_t stepped = 0;
-      hr = StepOver(INT64_MAX, &stepped);
-      *count = stepped;
+  Use use(*this);
+  if (Failed(use.Ready())) return use.Ready();
+  if (const HRESULT hr = CheckCancel(); Failed(hr)) return hr;
+  // MariaDB's driver holds the whole result in the client and knows its size.
+  if (connection().kind() == DriverKind::MariaDb) {
+    SQLLEN rows = -1;
+    if (SQL_SUCCEEDED(SQLRowCount(stmt(), &rows)) && rows >= 0) {
+      *count = static_cast<std::int64_t>(rows);
+      return S_OK;
     }
   }
-  const HRESULT restart = RestartPosition();
+  // Otherwise only a scrollable cursor can count and come back to where it stood.
+  if (!scrollable_) return E_NOTIMPL;
+  const std::int64_t row = position_;
+  const bool onto = onRow_;
+  SQLRETURN r = SQL_SUCCESS;
+  {
+    Running running(*this, statement_);
+    r = SQLFetchScroll(stmt(), SQL_FETCH_LAST, 0);
+  }
+  position_ = kPositionUnknown;
+  HRESULT hr = S_OK;
+  if (SQL_SUCCEEDED(r)) {
+    SQLLEN last = 0;
+    if (SQL_SUCCEEDED(SQLGetStmtAttr(stmt(), SQL_ATTR_ROW_NUMBER, &last, 0, nullptr)) && last > 0) {
+      *count = static_cast<std::int64_t>(last);
+    } else {
+      // A driver that does not know the last row's number is walked from the start.
+      hr = MoveTo(0, false);
+      std::int64_t stepped = 0;
+      if (Succeeded(hr)) hr = StepOver(INT64_MAX, &stepped);
+      *count = stepped;
+    }
+  } else if (r != SQL_NO_DATA) {
+    hr = RaiseOdbcError(SQL_HANDLE_STMT, stmt(), E_FAIL, "The rows could not be counted.");
+  }
   if (Failed(hr)) return hr;
-  return Failed(restart) ? restart : S_OK;
+  if (row == kPositionUnknown) return S_OK;
+  position_ = kPositionUnknown;
+  return row == 0 ? MoveTo(0, false) : MoveTo(row, onto);
 }
 
 }  // namespace quillet::db::odbc

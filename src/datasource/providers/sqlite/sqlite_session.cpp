@@ -7,6 +7,7 @@
 #include "datasource/memory_rowset.h"
 #include "datasource/provider_registry.h"
 #include "datasource/providers/sqlite/sqlite_command.h"
+#include "datasource/providers/sqlite/sqlite_rowset.h"
 #include "datasource/text_convert.h"
 
 namespace quillet::db::sqlite {
@@ -33,6 +34,29 @@ const std::optional<std::u16string>& Restriction(const Restrictions& r, std::siz
 HRESULT SqliteSession::CreateCommand(std::shared_ptr<ICommand>* command) {
   if (command == nullptr) return E_POINTER;
   *command = std::make_shared<SqliteCommand>(connection_);
+  return S_OK;
+}
+
+HRESULT SqliteSession::OpenRowset(const std::u16string& table, std::shared_ptr<IRowset>* rowset) {
+  if (rowset == nullptr) return E_POINTER;
+  rowset->reset();
+  ClearErrorInfo();
+  const std::string name = Utf16ToUtf8(table);
+  std::optional<TableKey> key = FindTableKey(connection_->db(), name);
+  std::string sql = "SELECT * FROM " + QuoteName(name);
+  if (key) {
+    std::string columns;
+    for (const std::string& column : key->columns) {
+      columns += (columns.empty() ? "" : ", ") + column;
+    }
+    sql += " ORDER BY " + columns;
+  }
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(connection_->db(), sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(statement);
+    return connection_->RaiseLastError(DB_E_NOTABLE);
+  }
+  *rowset = std::make_shared<SqliteRowset>(connection_, statement, std::move(key));
   return S_OK;
 }
 

@@ -17,6 +17,9 @@ class SqliteSession final : public ISession {
   HRESULT GetSchemaRowset(const Guid& schema, const Restrictions& restrictions,
                           std::shared_ptr<IRowset>* rowset) override;
   HRESULT CreateCommand(std::shared_ptr<ICommand>* command) override;
+  // A table in the order of its key, which lets a skip seek by key once the rowset's position
+  // index is built; a view, or a table without a key, in its own order.
+  HRESULT OpenRowset(const std::u16string& table, std::shared_ptr<IRowset>* rowset) override;
 
  private:
   HRESULT TablesRowset(const Restrictions& restrictions, std::shared_ptr<IRowset>* rowset);
