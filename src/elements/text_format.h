@@ -29,11 +29,14 @@ inline std::string FormatText(std::string format, const std::string& text) {
 
 // A count with thousands separated by commas ("10,000,000").
 inline std::string FormatThousands(long long n) {
-  std::string digits = std::to_string(n < 0 ? -n : n);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-    digits.insert(static_cast<std::size_t>(at), ",");
+  const std::string digits = std::to_string(n);
+  const std::size_t sign = n < 0 ? 1 : 0;
+  std::string text = digits.substr(0, sign);
+  for (std::size_t i = sign; i < digits.size(); ++i) {
+    if (i > sign && (digits.size() - i) % 3 == 0) text.push_back(',');
+    text.push_back(digits[i]);
   }
-  return n < 0 ? "-" + digits : digits;
+  return text;
 }
 
 }  // namespace quillet

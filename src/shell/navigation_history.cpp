@@ -15,9 +15,9 @@ std::size_t NavigationHistory::Limit() {
 }
 
 void NavigationHistory::AddPoint(int slot, const std::string& statusText,
-                                 std::optional<ShowData> request) {
+                                 std::optional<ShowData> request, long long row) {
   std::lock_guard lock(backMutex_);
-  back_.push_back(NavigationPoint{slot, statusText, std::move(request)});
+  back_.push_back(NavigationPoint{slot, statusText, std::move(request), row});
   const std::size_t limit = Limit();
   while (back_.size() > limit) back_.pop_front();
 }

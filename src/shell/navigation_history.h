@@ -16,6 +16,7 @@ struct NavigationPoint {
   int slot = 0;                     // element slot 1..6
   std::string statusText;           // the element's status text at that time
   std::optional<ShowData> request;  // the element's last request, if it had one
+  long long row = -1;               // the cursor's row in the element's rows, when it had one
 };
 
 // Back and forward lists of a window. Points are added by the loading job on the worker thread;
@@ -31,7 +32,9 @@ class NavigationHistory {
   NavigationHistory& operator=(const NavigationHistory&) = delete;
 
   // Appends the place being left; the oldest points go beyond the limit. Forward is untouched.
-  void AddPoint(int slot, const std::string& statusText, std::optional<ShowData> request);
+  // `row` is the cursor's row in the rows of a table or query (-1 for none).
+  void AddPoint(int slot, const std::string& statusText, std::optional<ShowData> request,
+                long long row = -1);
 
   bool CanGoBack() const;
   bool CanGoForward() const;

@@ -16,6 +16,41 @@ namespace quillet {
 void DataListModel::SetElement(xElement* element) {
   std::lock_guard lock(lock_);
   element_ = element;
+  // A page on its way belonged to what was shown before.
+  turnPending_ = false;
+  waitingKeys_.clear();
+}
+
+void DataListModel::BeginPageTurn() {
+  std::lock_guard lock(lock_);
+  turnPending_ = true;
+}
+
+bool DataListModel::PageTurnPending() const {
+  std::lock_guard lock(lock_);
+  return turnPending_;
+}
+
+void DataListModel::PageShown(int itemCount, int cursorRow) {
+  std::deque<WaitingKey> keys;
+  {
+    std::lock_guard lock(lock_);
+    turnPending_ = false;
+    if (cursorRow >= 0) row_ = cursorRow;
+    keys.swap(waitingKeys_);
+  }
+  ReportRowStatus();
+  // The keys that waited, in order, until one turns the page again; the rest wait for that.
+  while (!keys.empty()) {
+    const WaitingKey key = keys.front();
+    keys.pop_front();
+    OnKeyDown(key.key, itemCount, key.rowsPerPage, key.columnCount);
+    std::lock_guard lock(lock_);
+    if (turnPending_) {
+      waitingKeys_.insert(waitingKeys_.begin(), keys.begin(), keys.end());
+      return;
+    }
+  }
 }
 
 xElement* DataListModel::Element() const {
@@ -57,6 +92,10 @@ bool DataListModel::CursorOnLongValue() const {
 
 bool DataListModel::OnKeyDown(Key key, int itemCount, int rowsPerPage, int columnCount) {
   std::unique_lock lock(lock_);
+  if (turnPending_) {
+    waitingKeys_.push_back({key, rowsPerPage, columnCount});
+    return false;
+  }
   switch (key) {
     case Key::Enter:
       lock.unlock();
@@ -76,7 +115,7 @@ bool DataListModel::OnKeyDown(Key key, int itemCount, int rowsPerPage, int colum
     case Key::Up:
       if (row_ <= 0) {
         row_ = 0;
-        PreviousPage();
+        TurnPage(-1, 0);
       } else {
         --row_;
       }
@@ -84,8 +123,8 @@ bool DataListModel::OnKeyDown(Key key, int itemCount, int rowsPerPage, int colum
     case Key::Down:
       if (row_ >= itemCount - 1) {
         // On the last item: the next page, with the cursor on the old page's last row.
-        TurnPage(+1);
         row_ = std::max(0, itemCount - 1);
+        TurnPage(+1, row_);
       } else {
         ++row_;
       }
@@ -115,7 +154,7 @@ bool DataListModel::OnButtonDown(bool left, bool reportView, int item, int subIt
   return openMenu;
 }
 
-bool DataListModel::TurnPage(int delta) {
+bool DataListModel::TurnPage(int delta, int cursorRow) {
   if (idle_ && !idle_->IsIdle()) return false;
   std::lock_guard lock(lock_);
   Pager* pager = element_ ? element_->GetPager() : nullptr;
@@ -123,6 +162,11 @@ bool DataListModel::TurnPage(int delta) {
   const int page = pager->GetCurrentPage() + delta;
   if (delta > 0 && page >= pager->GetPageCount()) return false;
   if (delta < 0 && page < 0) return false;
+  if (requester_) {
+    turnPending_ = true;
+    requester_(page, cursorRow);
+    return true;
+  }
   services_.SetDataListRedraw(false);
   bool turned = true;
   try {
@@ -138,10 +182,11 @@ bool DataListModel::TurnPage(int delta) {
 }
 
 void DataListModel::NextPage() {
-  TurnPage(+1);
+  const int row = CurrentRow();
+  TurnPage(+1, row);
 }
 void DataListModel::PreviousPage() {
-  TurnPage(-1);
+  TurnPage(-1, 0);
 }
 
 std::string DataListModel::RowStatusText() const {

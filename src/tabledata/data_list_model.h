@@ -3,6 +3,8 @@
 // keys and mouse presses that move it, page turning and the row status. The view calls these on
 // the user-interface thread; the loading job only hands over the element.
 
+#include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -20,6 +22,18 @@ class DataListModel {
 
   // The worker's idle state: pages are not turned while a job runs (the job holds the data).
   void SetIdleState(const IdleState* idle) { idle_ = idle; }
+
+  // How the list turns to another page: the frame runs a page job and calls PageShown when it
+  // has ended. Without a requester a page is loaded at once, on the caller's thread.
+  using PageRequester = std::function<void(int page, int cursorRow)>;
+  void SetPageRequester(PageRequester requester) { requester_ = std::move(requester); }
+  // A page job for this list is on its way (a page turn, or a jump the frame started): keys
+  // wait until it has ended, so none is lost or applied to the page that is going.
+  void BeginPageTurn();
+  bool PageTurnPending() const;
+  // The page job has ended: the list's new item count, the cursor's row (-1 leaves it). The
+  // keys that waited are applied then, with `rowsPerPage` and `columnCount` as they were.
+  void PageShown(int itemCount, int cursorRow);
 
   // The element whose data the list shows (the job sets it when it ends).
   void SetElement(xElement* element);
@@ -51,8 +65,13 @@ class DataListModel {
   void ReportRowStatus() const;
 
  private:
-  bool TurnPage(int delta);
+  bool TurnPage(int delta, int cursorRow);
   bool CursorOnLongValue() const;
+  struct WaitingKey {
+    Key key;
+    int rowsPerPage;
+    int columnCount;
+  };
 
   FrameServices& services_;
   const IdleState* idle_ = nullptr;
@@ -60,6 +79,9 @@ class DataListModel {
   xElement* element_ = nullptr;
   int row_ = 0;
   int column_ = 0;
+  PageRequester requester_;
+  bool turnPending_ = false;
+  std::deque<WaitingKey> waitingKeys_;
 };
 
 }  // namespace quillet

@@ -199,7 +199,9 @@ void WorkerThread::RunPage(const PageJob& job) {
         progress, FormatText(LoadResourceString(ids::kLoadingPageText), FormatThousands(page + 1)),
         50);
     pager->LoadPage(static_cast<int>(page));
-    shown = true;
+    // Past the end of rows that were still being counted the page shown stays.
+    shown = pager->GetCurrentPage() == page;
+    if (!shown) cursorRow = -1;
   } catch (const cmlib::exception& e) {
     // A failure that comes from a stop is no error of the data.
     if (!cancel_.IsRequested()) services_.ReportError(e.text());
@@ -213,7 +215,7 @@ void WorkerThread::RunPage(const PageJob& job) {
   if (shown && job.target == PageJob::Target::Last) cursorRow = pager->CachedRows() - 1;
   services_.ReportProgressText(progress, "", 100);
   services_.HideProgressBar(progress);
-  services_.PageShown(pager->CachedRows(), std::min(cursorRow, pager->CachedRows() - 1));
+  services_.PageShown(pager->CachedRows(), cursorRow);
 }
 
 }  // namespace quillet

@@ -52,6 +52,7 @@ void MainWindow::OnCommand(unsigned id) {
     if (RouteFrameCommand(id)) return;
     if (RouteConnectionCommand(id)) return;
     if (RouteConfigurationCommand(id)) return;
+    if (RoutePagingCommand(id)) return;
   } catch (const cmlib::exception& e) {
     ReportError(e.text());
   } catch (...) {
@@ -112,11 +113,18 @@ bool MainWindow::RouteFrameCommand(unsigned id) {
       if (parent >= 1) StartJob(parent);
       return true;
     }
-    case cmd::kStop:
-      // Stopping is cooperative: the job ends between rows and its provider call is cut short.
+    case cmd::kStop: {
+      // Stopping is cooperative: the job ends between rows and its provider call is cut short;
+      // a count in the background ends with it.
+      pendingPage_.reset();
       worker_->Stop();
       jobStarting_ = false;
+      xElement* element = elements_->Element(elements_->ListSlot());
+      Pager* pager = element != nullptr ? element->GetPager() : nullptr;
+      if (pager != nullptr) pager->StopCount();
+      UpdatePager();
       return true;
+    }
     case cmd::kRefresh: {
       if (!IsConnected()) return true;
       auto request = std::make_unique<ShowData>();
@@ -337,7 +345,11 @@ void MainWindow::UpdateUi() {
   SetEnabled(cmd::kBack, history_.CanGoBack() && idle);
   SetEnabled(cmd::kForward, history_.CanGoForward() && idle);
   SetEnabled(cmd::kUp, connected && idle && elements_->ListSlot() != kSlotDatabase);
-  SetEnabled(cmd::kStop, connected && !idle);
+  xElement* shown = elements_->Element(elements_->ListSlot());
+  const bool counting =
+      shown != nullptr && shown->GetPager() != nullptr && shown->GetPager()->CountRunning();
+  SetEnabled(cmd::kStop, connected && (!idle || counting));
+  EnablePagingCommands(connected, idle);
 
   const unsigned styles[] = {cmd::kStyleIcons, cmd::kStyleSmallIcons, cmd::kStyleList,
                              cmd::kStyleReport};

@@ -131,6 +131,18 @@ int MainWindow::MaxBackupPoints() {
 }
 
 void MainWindow::RestorePoint(const shell::NavigationPoint& point) {
+  // A point of rows still shown needs only its page again; otherwise the element loads first
+  // and comes back to the point's row afterwards.
+  if (point.row >= 0) {
+    xElement* element = elements_->Element(point.slot);
+    QueryHolder* holder = element != nullptr ? element->GetSqlTarget() : nullptr;
+    if (point.slot == elements_->ListSlot() && element->HasData() && holder != nullptr &&
+        point.request && holder->GetLastQuery() == point.request->query) {
+      RequestPage({PageJob::Target::Row, point.row, 0});
+      return;
+    }
+    pendingRow_ = point.row;
+  }
   std::unique_ptr<ShowData> request;
   if (point.request) {
     request = std::make_unique<ShowData>(*point.request);

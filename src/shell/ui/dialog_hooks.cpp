@@ -2,6 +2,9 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+
+#include <algorithm>
 
 namespace quillet::ui {
 namespace {
@@ -13,6 +16,11 @@ MessageHandler& CurrentMessageHandler() {
 
 FileHandler& CurrentFileHandler() {
   static FileHandler handler;
+  return handler;
+}
+
+NumberHandler& CurrentNumberHandler() {
+  static NumberHandler handler;
   return handler;
 }
 
@@ -39,6 +47,30 @@ void SetMessageHandler(MessageHandler handler) {
 }
 void SetFileHandler(FileHandler handler) {
   CurrentFileHandler() = std::move(handler);
+}
+void SetNumberHandler(NumberHandler handler) {
+  CurrentNumberHandler() = std::move(handler);
+}
+
+std::optional<long long> AskNumber(const NumberRequest& request) {
+  std::optional<long long> answer;
+  if (CurrentNumberHandler()) {
+    answer = CurrentNumberHandler()(request);
+  } else {
+    // The row numbers of a big table pass an int: the text is read as a 64-bit number.
+    QInputDialog dialog(request.owner);
+    dialog.setWindowTitle(request.title);
+    dialog.setLabelText(request.prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(QString::number(request.value));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    bool ok = false;
+    const long long typed = dialog.textValue().remove(QLatin1Char(',')).trimmed().toLongLong(&ok);
+    if (!ok) return std::nullopt;
+    answer = typed;
+  }
+  if (!answer) return std::nullopt;
+  return std::clamp(*answer, request.minimum, std::max(request.minimum, request.maximum));
 }
 
 QMessageBox::StandardButton ShowMessageBox(const MessageRequest& request) {

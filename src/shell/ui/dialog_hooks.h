@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -30,14 +31,27 @@ struct FileRequest {
   QString defaultExtension;  // added when the chosen name has none
 };
 
+struct NumberRequest {
+  QWidget* owner = nullptr;
+  QString title;
+  QString prompt;
+  long long value = 1;  // shown first
+  long long minimum = 1;
+  long long maximum = 1;
+};
+
 // A handler returns the button pressed (QMessageBox::Ok, Yes, No).
 using MessageHandler = std::function<QMessageBox::StandardButton(const MessageRequest&)>;
 // A handler returns the chosen path, or an empty text for Cancel.
 using FileHandler = std::function<QString(const FileRequest&)>;
 
+// A handler returns the number entered, or std::nullopt for Cancel.
+using NumberHandler = std::function<std::optional<long long>(const NumberRequest&)>;
+
 // Replace the real dialogs (tests); an empty handler restores them.
 void SetMessageHandler(MessageHandler handler);
 void SetFileHandler(FileHandler handler);
+void SetNumberHandler(NumberHandler handler);
 
 QMessageBox::StandardButton ShowMessageBox(const MessageRequest& request);
 QMessageBox::StandardButton ShowMessageBox(QWidget* owner, const QString& caption,
@@ -45,5 +59,7 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* owner, const QString& captio
                                            BoxButtons buttons = BoxButtons::kOk);
 // Empty when the user cancelled.
 QString ChooseFile(const FileRequest& request);
+// A number the user types, kept within the request's range; std::nullopt when cancelled.
+std::optional<long long> AskNumber(const NumberRequest& request);
 
 }  // namespace quillet::ui

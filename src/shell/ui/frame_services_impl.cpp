@@ -104,6 +104,21 @@ void MainWindow::SetDataListRedraw(bool on) {
   OnGuiThread([this, on] { dataList_->setUpdatesEnabled(on); });
 }
 
+void MainWindow::PagerChanged() {
+  OnGuiThread([this] {
+    UpdatePager();
+    UpdateUi();
+  });
+}
+
+void MainWindow::PageShown(int itemCount, int cursorRow) {
+  OnGuiThread([this, itemCount, cursorRow] { OnPageShown(itemCount, cursorRow); });
+}
+
+void MainWindow::JobEnded() {
+  OnGuiThread([this] { OnJobEnded(); });
+}
+
 void MainWindow::RedrawDataList() {
   OnGuiThread([this] { dataList_->Redraw(); });
 }

@@ -5,6 +5,7 @@
 #include <QDockWidget>
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -23,6 +24,7 @@
 #include "shell/ui/status_bar.h"
 #include "sqlwindow/ui/sql_pane.h"
 #include "tabledata/ui/data_list_view.h"
+#include "tabledata/ui/pager_bar.h"
 
 namespace quillet::ui {
 namespace {
@@ -57,14 +59,32 @@ MainWindow::MainWindow(FrameManager* manager, config::RegistryStore& store)
         history_.AddPoint(slot, text, std::move(kept));
       });
 
-  dataList_ = new DataListView(*listCursor_, this);
-  dataList_->Model()->SetIdleProbe([this] { return IsIdle(); });
-  setCentralWidget(dataList_);
+  // The list under the panes, with its pager bar below it. The list reads its cells whenever no
+  // loading job holds the element's data, also while a page job reads the next page.
+  auto* central = new QWidget(this);
+  dataList_ = new DataListView(*listCursor_, central);
+  dataList_->Model()->SetIdleProbe([this] { return !jobStarting_ && worker_->IsIdle(); });
+  pagerBar_ = new PagerBar(central);
+  pagerBar_->hide();
+  auto* centralLayout = new QVBoxLayout(central);
+  centralLayout->setContentsMargins(0, 0, 0, 0);
+  centralLayout->setSpacing(0);
+  centralLayout->addWidget(dataList_, 1);
+  centralLayout->addWidget(pagerBar_);
+  setCentralWidget(central);
+  listCursor_->SetPageRequester([this](int page, int cursorRow) {
+    RequestPage({PageJob::Target::Page, page, cursorRow});
+  });
+  connect(pagerBar_, &PagerBar::pageEntered, this, [this](long long page) {
+    JumpTo({PageJob::Target::Page, page - 1, 0});
+  });
   connect(dataList_, &DataListView::itemActivated, this, &MainWindow::ActivateListItem);
   connect(dataList_, &DataListView::cellMenuCommand, this, [this](unsigned id) { OnCommand(id); });
   plugins::ui::InstallQtPluginUi();
 
   CreateActions();
+  pagerBar_->SetActions(Action(cmd::kFirstPage), Action(cmd::kPreviousPage), Action(cmd::kNextPage),
+                        Action(cmd::kLastPage));
   CreateMenus();
   CreateToolBars();
   status_ = new FrameStatusBar(this);

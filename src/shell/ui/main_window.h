@@ -9,6 +9,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "config/option_groups.h"
@@ -42,6 +43,7 @@ class DatabaseTree;
 class FrameManager;
 class FrameStatusBar;
 class MainWindow;
+class PagerBar;
 class QuickViewBar;
 class ReportPane;
 class SqlPane;
@@ -117,6 +119,13 @@ class MainWindow : public QMainWindow,
   // Starts a loading job: `code` is the slot to show, negative when it must not add a
   // navigation point. A failure to start lands in the report log.
   void StartJob(int code, std::unique_ptr<ShowData> request = nullptr);
+  // Shows another page of the list's rows through a page job; a request while one runs waits
+  // for it (the newest wins). Dropped while a loading job runs.
+  void RequestPage(PageJob job);
+  // A page the user jumps to: as RequestPage, with a navigation point for the place left.
+  void JumpTo(PageJob job);
+  // The absolute row of the cursor in the rows shown (-1 without a pager).
+  long long CursorRowInRows() const;
 
   FrameConnection& Connection() { return *connection_; }
   FrameHistory& History() { return history_; }
@@ -128,6 +137,7 @@ class MainWindow : public QMainWindow,
   ReportPane* Report() const { return report_; }
   DatabaseTree* Tree() const { return tree_; }
   QuickViewBar* QuickView() const { return quickView_; }
+  PagerBar* PagingBar() const { return pagerBar_; }
   SqlPane* Sql() const { return sqlPane_; }
   QPlainTextEdit* SqlEditor() const;
   QDockWidget* ReportDock() const { return reportDock_; }
@@ -173,6 +183,9 @@ class MainWindow : public QMainWindow,
   void EnableQuickViewBar(bool enable) override;
   void SetSqlText(const std::string& text) override;
   void ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon) override;
+  void PagerChanged() override;
+  void PageShown(int itemCount, int cursorRow) override;
+  void JobEnded() override;
 
   // Connection hooks (FrameConnection).
   int OnOpenedHook();
@@ -204,6 +217,13 @@ class MainWindow : public QMainWindow,
   bool RouteFrameCommand(unsigned id);
   bool RouteConnectionCommand(unsigned id);
   bool RouteConfigurationCommand(unsigned id);
+  bool RoutePagingCommand(unsigned id);
+  void EnablePagingCommands(bool connected, bool idle);
+  // The pager bar from the shown element's paging.
+  void UpdatePager();
+  void GoToRowCommand();
+  void OnPageShown(int itemCount, int cursorRow);
+  void OnJobEnded();
   void NewOrOpen(unsigned id);
   void TogglePane(QDockWidget* dock);
   bool PaneShown(const QDockWidget* dock) const;
@@ -252,6 +272,9 @@ class MainWindow : public QMainWindow,
   QToolBar* databaseBar_ = nullptr;
   FrameStatusBar* status_ = nullptr;
   DataListView* dataList_ = nullptr;
+  PagerBar* pagerBar_ = nullptr;
+  std::optional<PageJob> pendingPage_;  // asked for while a page job ran
+  long long pendingRow_ = -1;           // a restored point's row, once its load has ended
   QuickViewBar* quickView_ = nullptr;
   DatabaseTree* tree_ = nullptr;
   ReportPane* report_ = nullptr;

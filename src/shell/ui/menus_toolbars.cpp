@@ -41,10 +41,19 @@ struct Accelerator {
 };
 
 const Accelerator kAccelerators[] = {
-    {cmd::kNewDataLink, Qt::CTRL | Qt::Key_D},  {cmd::kNewConnectionString, Qt::CTRL | Qt::Key_N},
-    {cmd::kOpenDataLink, Qt::CTRL | Qt::Key_O}, {cmd::kRefresh, Qt::CTRL | Qt::Key_R},
-    {cmd::kAbout, Qt::SHIFT | Qt::Key_F1},      {cmd::kExecuteSql, QKeyCombination(Qt::Key_F5)},
-    {cmd::kBack, Qt::ALT | Qt::Key_Left},       {cmd::kForward, Qt::ALT | Qt::Key_Right},
+    {cmd::kNewDataLink, Qt::CTRL | Qt::Key_D},
+    {cmd::kNewConnectionString, Qt::CTRL | Qt::Key_N},
+    {cmd::kOpenDataLink, Qt::CTRL | Qt::Key_O},
+    {cmd::kRefresh, Qt::CTRL | Qt::Key_R},
+    {cmd::kAbout, Qt::SHIFT | Qt::Key_F1},
+    {cmd::kExecuteSql, QKeyCombination(Qt::Key_F5)},
+    {cmd::kBack, Qt::ALT | Qt::Key_Left},
+    {cmd::kForward, Qt::ALT | Qt::Key_Right},
+    {cmd::kGoToRow, Qt::CTRL | Qt::Key_G},
+    {cmd::kFirstPage, Qt::CTRL | Qt::Key_Home},
+    {cmd::kLastPage, Qt::CTRL | Qt::Key_End},
+    {cmd::kPreviousPage, Qt::CTRL | Qt::Key_PageUp},
+    {cmd::kNextPage, Qt::CTRL | Qt::Key_PageDown},
 };
 
 constexpr unsigned kCheckable[] = {cmd::kStandardButtons, cmd::kDatabaseButtons, cmd::kLockToolBars,
@@ -130,7 +139,8 @@ void MainWindow::CreateMenus() {
   for (QMenu* menu : {view, toolbars, layout, go}) refreshOnShow(menu);
 
   QMenu* database = menus_->addMenu(QStringLiteral("&Database"));
-  add(database, {cmd::kPreviousRow, cmd::kNextRow, 0, cmd::kExecuteSql});
+  add(database, {cmd::kPreviousRow, cmd::kNextRow, 0, cmd::kFirstPage, cmd::kPreviousPage,
+                 cmd::kNextPage, cmd::kLastPage, cmd::kGoToRow, 0, cmd::kExecuteSql});
   refreshOnShow(database);
 
   QMenu* options = menus_->addMenu(QStringLiteral("&Options"));

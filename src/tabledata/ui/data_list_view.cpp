@@ -264,6 +264,14 @@ void DataListView::ShowElement(xElement* element, int count) {
   SetItemCount(count);
 }
 
+void DataListView::PageShown(int count, int cursorRow) {
+  if (count >= 0) model_->SetItemCount(count);
+  cursor_.PageShown(count >= 0 ? count : model_->rowCount(), cursorRow);
+  SyncCurrentIndex();
+  Redraw();
+  ReportCursor();
+}
+
 void DataListView::SyncCurrentIndex() {
   const QModelIndex index =
       model_->index(cursor_.CurrentRow(), style_ == kStyleReport ? cursor_.CurrentColumn() : 0);

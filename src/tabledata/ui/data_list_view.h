@@ -102,6 +102,9 @@ class DataListView : public QWidget {
   void SetCursor(int row, int column);
   // Takes the element the last job showed and the list's new item count.
   void ShowElement(xElement* element, int count);
+  // A page job has ended: the new page's item count (-1 when the page stayed), the cursor's row
+  // in it (-1 leaves it); the keys pressed meanwhile follow.
+  void PageShown(int count, int cursorRow);
 
   // The cursor logic of one key; true when the key is one the list acts on.
   bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
