@@ -1,5 +1,6 @@
 #include "tabledata/ui/pager_bar.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,7 +38,7 @@ PagerBar::PagerBar(QWidget* parent) : QWidget(parent) {
   page_->setAlignment(Qt::AlignRight);
   page_->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9,]{1,16}")), page_));
-  page_->setMaximumWidth(page_->fontMetrics().horizontalAdvance(QStringLiteral("0000,000,000")));
+  page_->setFixedWidth(page_->fontMetrics().horizontalAdvance(QStringLiteral("00,000,000")) + 16);
   pageCount_ = new QLabel(this);
   rows_ = new QLabel(this);
   rows_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -64,14 +65,19 @@ PagerBar::PagerBar(QWidget* parent) : QWidget(parent) {
 }
 
 void PagerBar::SetActions(QAction* first, QAction* previous, QAction* next, QAction* last) {
-  // The buttons carry short words; the menu keeps the commands' full texts.
+  // The buttons carry short words and run the commands, enabled as they are; the menu keeps the
+  // commands' full texts.
   const std::pair<QToolButton*, QAction*> buttons[] = {
       {first_, first}, {previous_, previous}, {next_, next}, {last_, last}};
-  const char* const labels[] = {"\u23EE First", "\u25C0 Previous", "Next \u25B6", "Last \u23ED"};
+  const char* const labels[] = {"\u00AB First", "\u2039 Previous", "Next \u203A", "Last \u00BB"};
   int i = 0;
   for (auto [button, action] : buttons) {
-    button->setDefaultAction(action);
     button->setText(QString::fromUtf8(labels[i++]));
+    button->setToolTip(action->toolTip());
+    button->setEnabled(action->isEnabled());
+    connect(button, &QToolButton::clicked, action, &QAction::trigger);
+    connect(action, &QAction::changed, button,
+            [button, action] { button->setEnabled(action->isEnabled()); });
   }
 }
 
