@@ -9,7 +9,7 @@
 
 #include "datasource/connection_ui.h"
 #include "datasource/provider_ops.h"
-#include "shell/recent_list.h"
+#include "datasource/recent_list.h"
 
 namespace quillet::db {
 

@@ -5,8 +5,8 @@
 
 #include "datasource/text_convert.h"
 #include "elements/element_slots.h"
+#include "elements/frame_services.h"
 #include "resources/string_table.h"
-#include "shell/frame_services.h"
 
 namespace quillet {
 

@@ -1,8 +1,8 @@
 #include "elements/element_db.h"
 
 #include "elements/element_slots.h"
+#include "elements/frame_services.h"
 #include "resources/string_table.h"
-#include "shell/frame_services.h"
 
 namespace quillet {
 

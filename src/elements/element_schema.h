@@ -14,10 +14,10 @@
 #include "datasource/text_convert.h"
 #include "elements/element.h"
 #include "elements/element_slots.h"
+#include "elements/frame_services.h"
 #include "elements/job_cancel.h"
 #include "elements/provider_error.h"
 #include "resources/string_table.h"
-#include "shell/frame_services.h"
 
 namespace quillet {
 

@@ -4,7 +4,7 @@
 #include "datasource/text_convert.h"
 #include "elements/element_db.h"
 #include "elements/element_folders.h"
-#include "shell/frame_services.h"
+#include "elements/frame_services.h"
 #include "tabledata/element_table.h"
 
 namespace quillet {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/menu_model.h"
+#include "resources/menu_model.h"
 
 namespace quillet {
 

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "elements/frame_services.h"
 #include "plugins/plugin.h"
-#include "shell/frame_services.h"
-#include "shell/menu_model.h"
+#include "resources/menu_model.h"
 
 namespace quillet::plugins {
 

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <mutex>
 
-#include "shell/application_paths.h"
+#include "resources/application_paths.h"
 
 namespace quillet::plugins {
 namespace {

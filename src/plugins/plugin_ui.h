@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "shell/frame_services.h"
+#include "elements/frame_services.h"
 
 namespace quillet::plugins {
 

@@ -9,11 +9,11 @@
 #include "datasource/rowset_base.h"
 #include "datasource/text_convert.h"
 #include "elements/element_slots.h"
+#include "elements/frame_services.h"
 #include "elements/provider_error.h"
 #include "plugins/plugin_manager.h"
 #include "plugins/plugin_ui.h"
 #include "resources/string_table.h"
-#include "shell/frame_services.h"
 #include "tabledata/cell_format.h"
 #include "tabledata/element_table.h"
 

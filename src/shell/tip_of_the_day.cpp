@@ -8,8 +8,8 @@
 #include "config/key_path.h"
 #include "config/registry_store.h"
 #include "config/registry_values.h"
+#include "resources/application_paths.h"
 #include "resources/string_table.h"
-#include "shell/application_paths.h"
 
 namespace quillet::shell {
 namespace {

@@ -5,9 +5,9 @@
 #include "datasource/cmlib_exception.h"
 #include "elements/element.h"
 #include "elements/element_slots.h"
+#include "elements/frame_services.h"
 #include "elements/text_format.h"
 #include "resources/string_table.h"
-#include "shell/frame_services.h"
 #include "tabledata/cell_format.h"
 #include "tabledata/idle_state.h"
 

@@ -1,9 +1,9 @@
 #include "tabledata/element_table.h"
 
 #include "elements/element_slots.h"
+#include "elements/frame_services.h"
 #include "plugins/plugin_ui.h"
 #include "plugins/table_plugins.h"
-#include "shell/frame_services.h"
 #include "tabledata/cell_format.h"
 
 namespace quillet {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "elements/element.h"
-#include "shell/frame_services.h"
+#include "elements/frame_services.h"
 #include "tabledata/data_cell.h"
 
 namespace quillet {

@@ -11,9 +11,9 @@
 #include "elements/element.h"
 #include "elements/element_set.h"
 #include "elements/element_slots.h"
+#include "elements/frame_services.h"
 #include "elements/text_format.h"
 #include "resources/string_table.h"
-#include "shell/frame_services.h"
 #include "tabledata/data_list_model.h"
 
 namespace quillet {

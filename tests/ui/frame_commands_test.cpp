@@ -13,7 +13,7 @@
 #include "datasource/udl_file.h"
 #include "datasource/ui/data_link_dialog.h"
 #include "report/ui/report_pane.h"
-#include "shell/ui/command_ids.h"
+#include "resources/command_ids.h"
 #include "shell/ui/database_tree.h"
 #include "shell/ui/quick_view_bar.h"
 #include "tabledata/ui/data_list_view.h"

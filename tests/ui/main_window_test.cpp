@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 
 #include "report/ui/report_pane.h"
-#include "shell/ui/command_ids.h"
+#include "resources/command_ids.h"
 #include "shell/ui/database_tree.h"
 #include "shell/ui/status_bar.h"
 #include "tabledata/ui/data_list_view.h"

@@ -10,7 +10,7 @@
 
 #include "elements/text_format.h"
 #include "report/ui/report_pane.h"
-#include "shell/ui/command_ids.h"
+#include "resources/command_ids.h"
 #include "shell/ui/status_bar.h"
 #include "tabledata/ui/data_list_view.h"
 #include "tabledata/ui/pager_bar.h"

@@ -22,7 +22,7 @@
 #include "plugins/ui/modal_runner.h"
 #include "plugins/ui/plugins_dialog.h"
 #include "plugins/ui/text_viewer_dialog.h"
-#include "shell/ui/command_ids.h"
+#include "resources/command_ids.h"
 #include "shell/ui/database_tree.h"
 #include "shell/ui/frame_manager.h"
 #include "shell/ui/main_window.h"

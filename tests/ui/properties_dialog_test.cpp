@@ -23,7 +23,7 @@
 #include "config/ui/properties_dialog.h"
 #include "elements/element_slots.h"
 #include "report/ui/report_pane.h"
-#include "shell/ui/command_ids.h"
+#include "resources/command_ids.h"
 #include "shell/ui/database_tree.h"
 #include "shell/ui/frame_manager.h"
 #include "shell/ui/main_window.h"

@@ -15,7 +15,7 @@
 #include <QTextLayout>
 
 #include "report/ui/report_pane.h"
-#include "shell/ui/command_ids.h"
+#include "resources/command_ids.h"
 #include "sqlwindow/ui/sql_pane.h"
 #include "tabledata/ui/data_list_view.h"
 #include "window_fixture.h"

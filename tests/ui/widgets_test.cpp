@@ -15,7 +15,7 @@
 #include "datasource/init_string.h"
 #include "datasource/ui/data_link_dialog.h"
 #include "report/ui/report_pane.h"
-#include "shell/ui/icons.h"
+#include "resources/ui/icons.h"
 #include "shell/ui/status_bar.h"
 #include "tabledata/ui/cell_colors.h"
 #include "tip_file.h"

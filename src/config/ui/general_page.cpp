@@ -8,7 +8,7 @@
 #include "config/key_path.h"
 #include "config/option_groups.h"
 #include "resources/string_table.h"
-#include "shell/ui/dialog_hooks.h"
+#include "resources/ui/dialog_hooks.h"
 
 namespace quillet::ui {
 namespace {

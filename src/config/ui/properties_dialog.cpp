@@ -16,7 +16,7 @@
 #include "config/ui/data_tree_page.h"
 #include "config/ui/general_page.h"
 #include "config/ui/property_page.h"
-#include "shell/ui/icons.h"
+#include "resources/ui/icons.h"
 
 namespace quillet::ui {
 namespace {

@@ -31,7 +31,7 @@
 #include "datasource/providers/odbc/odbc_connect_string.h"
 #include "datasource/text_convert.h"
 #include "datasource/ui/odbc_catalog.h"
-#include "shell/ui/dialog_hooks.h"
+#include "resources/ui/dialog_hooks.h"
 
 namespace quillet::ui {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "plugins/ui/modal_runner.h"
 #include "plugins/ui/text_viewer_dialog.h"
-#include "shell/ui/dialog_hooks.h"
+#include "resources/ui/dialog_hooks.h"
 
 namespace quillet::plugins::ui {
 namespace {

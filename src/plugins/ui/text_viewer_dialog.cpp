@@ -1,5 +1,6 @@
 #include "plugins/ui/text_viewer_dialog.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -9,10 +10,9 @@
 #include <QSizeGrip>
 #include <QVBoxLayout>
 
+#include "resources/command_ids.h"
 #include "resources/string_table.h"
-#include "shell/ui/command_ids.h"
-#include "shell/ui/dialog_hooks.h"
-#include "shell/ui/main_window.h"
+#include "resources/ui/dialog_hooks.h"
 
 namespace quillet::plugins::ui {
 namespace {
@@ -72,9 +72,10 @@ void TextViewerDialog::changeEvent(QEvent* event) {
 void TextViewerDialog::ShowProgramAbout() {
   // The program's own About box, over the viewer, from the window that owns it when there is
   // one.
-  for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget()) {
-    if (auto* frame = qobject_cast<quillet::ui::MainWindow*>(w)) {
-      frame->OnCommand(quillet::ui::cmd::kAbout);
+  const QString about = QStringLiteral("command%1").arg(quillet::ui::cmd::kAbout);
+  if (QWidget* frame = parentWidget() != nullptr ? parentWidget()->window() : nullptr) {
+    if (auto* command = frame->findChild<QAction*>(about, Qt::FindDirectChildrenOnly)) {
+      command->trigger();
       return;
     }
   }

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "shell/ui/icons.h"
+#include "resources/ui/icons.h"
 
 namespace quillet::ui {
 

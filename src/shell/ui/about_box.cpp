@@ -2,7 +2,7 @@
 #include <QtGlobal>
 
 #include "resources/string_table.h"
-#include "shell/ui/dialog_hooks.h"
+#include "resources/ui/dialog_hooks.h"
 #include "shell/ui/main_window.h"
 
 namespace quillet::ui {

@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-#include "shell/ui/icons.h"
+#include "resources/ui/icons.h"
 
 namespace quillet::ui {
 

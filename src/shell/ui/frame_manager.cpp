@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
+#include "resources/ui/dialog_hooks.h"
 #include "shell/command_line.h"
-#include "shell/ui/dialog_hooks.h"
 #include "shell/ui/main_window.h"
 
 namespace quillet::ui {

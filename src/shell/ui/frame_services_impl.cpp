@@ -7,7 +7,7 @@
 #include "report/report_log.h"
 #include "report/ui/report_pane.h"
 #include "resources/string_table.h"
-#include "shell/ui/dialog_hooks.h"
+#include "resources/ui/dialog_hooks.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/quick_view_bar.h"
 #include "shell/ui/status_bar.h"

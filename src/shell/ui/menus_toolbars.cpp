@@ -5,9 +5,9 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "resources/command_ids.h"
 #include "resources/string_table.h"
-#include "shell/ui/command_ids.h"
-#include "shell/ui/icons.h"
+#include "resources/ui/icons.h"
 #include "shell/ui/main_window.h"
 
 namespace quillet::ui {
@@ -74,6 +74,7 @@ void MainWindow::CreateActions() {
       text += QLatin1Char('\t') +
               QString::fromUtf8(info.shortcut.data(), static_cast<int>(info.shortcut.size()));
     auto* action = new QAction(text, this);
+    action->setObjectName(QStringLiteral("command%1").arg(info.id));  // found by the viewers
     action->setStatusTip(
         QString::fromUtf8(info.prompt.data(), static_cast<int>(info.prompt.size())));
     action->setToolTip(

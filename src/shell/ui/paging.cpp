@@ -9,9 +9,9 @@
 
 #include "elements/element_slots.h"
 #include "elements/text_format.h"
+#include "resources/command_ids.h"
 #include "resources/string_table.h"
-#include "shell/ui/command_ids.h"
-#include "shell/ui/dialog_hooks.h"
+#include "resources/ui/dialog_hooks.h"
 #include "shell/ui/main_window.h"
 #include "tabledata/ui/data_list_view.h"
 #include "tabledata/ui/pager_bar.h"

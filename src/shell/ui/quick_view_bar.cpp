@@ -5,7 +5,7 @@
 
 #include "elements/element_slots.h"
 #include "resources/string_table.h"
-#include "shell/ui/icons.h"
+#include "resources/ui/icons.h"
 
 namespace quillet::ui {
 namespace {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "shell/menu_model.h"
+#include "resources/menu_model.h"
 #include "tabledata/ui/virtual_list_model.h"
 
 namespace quillet {

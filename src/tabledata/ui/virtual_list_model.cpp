@@ -1,7 +1,7 @@
 #include "tabledata/ui/virtual_list_model.h"
 
 #include "elements/element.h"
-#include "shell/ui/icons.h"
+#include "resources/ui/icons.h"
 
 namespace quillet::ui {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "elements/frame_services.h"
 #include "resources/string_table.h"
-#include "shell/frame_services.h"
 
 namespace quillet::test {
 

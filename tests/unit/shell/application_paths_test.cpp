@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/application_paths.h"
+#include "resources/application_paths.h"
 
 namespace quillet::shell {
 namespace {

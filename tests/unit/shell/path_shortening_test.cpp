@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "shell/path_shortening.h"
+#include "datasource/path_shortening.h"
 
 namespace quillet::shell {
 namespace {

@@ -7,8 +7,8 @@
 #include "config/key_path.h"
 #include "config/registry_store.h"
 #include "config/registry_values.h"
-#include "shell/recent_list.h"
-#include "shell/registry_text.h"
+#include "datasource/recent_list.h"
+#include "datasource/registry_text.h"
 
 namespace quillet::shell {
 namespace {

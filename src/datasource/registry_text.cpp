@@ -1,4 +1,4 @@
-#include "shell/registry_text.h"
+#include "datasource/registry_text.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "shell/ui/dialog_hooks.h"
+#include "resources/ui/dialog_hooks.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

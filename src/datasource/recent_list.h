@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "config/registry_store.h"
-#include "shell/menu_model.h"
+#include "resources/menu_model.h"
 
 namespace quillet::shell {
 

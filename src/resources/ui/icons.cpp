@@ -1,4 +1,4 @@
-#include "shell/ui/icons.h"
+#include "resources/ui/icons.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "shell/application_paths.h"
+#include "resources/application_paths.h"
 
 #include <limits.h>
 #include <unistd.h>

@@ -1,11 +1,11 @@
-#include "shell/recent_list.h"
+#include "datasource/recent_list.h"
 
 #include <algorithm>
 #include <cstdint>
 
 #include "config/registry_values.h"
-#include "shell/path_shortening.h"
-#include "shell/registry_text.h"
+#include "datasource/path_shortening.h"
+#include "datasource/registry_text.h"
 
 namespace quillet::shell {
 namespace {

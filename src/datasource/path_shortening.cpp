@@ -1,4 +1,4 @@
-#include "shell/path_shortening.h"
+#include "datasource/path_shortening.h"
 
 namespace quillet::shell {
 namespace {

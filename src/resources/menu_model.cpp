@@ -1,4 +1,4 @@
-#include "shell/menu_model.h"
+#include "resources/menu_model.h"
 
 #include <algorithm>
 
