@@ -30,6 +30,17 @@ std::string FrameManager::CommandString(const std::vector<std::string>& argument
 }
 
 MainWindow* FrameManager::AddWindow(const std::string& command) {
+  return AddWindowWith([&](MainWindow* window) { return RunStartAction(window, command); });
+}
+
+MainWindow* FrameManager::AddWindowOpening(const std::string& text, bool isFile) {
+  return AddWindowWith([&](MainWindow* window) {
+    window->Open(text, isFile);
+    return true;
+  });
+}
+
+MainWindow* FrameManager::AddWindowWith(const std::function<bool(MainWindow*)>& startAction) {
   if (Count() >= kMaxWindows) {
     ShowMessageBox(nullptr, QStringLiteral("quillet"),
                    QStringLiteral("ERROR: Cannot create ANY MORE threads!!!"), BoxIcon::kNone);
@@ -38,7 +49,7 @@ MainWindow* FrameManager::AddWindow(const std::string& command) {
   auto* window = new MainWindow(this, store_);
   windows_.push_back(window);
   QPointer<MainWindow> guard(window);
-  if (!RunStartAction(window, command)) {
+  if (!startAction(window)) {
     // Cancelled or failed: the window closes without having been shown.
     if (!guard.isNull()) {
       window->close();

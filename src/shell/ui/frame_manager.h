@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ class FrameManager : public QObject {
   // "-openudl") or else the process's options. Returns the shown window, or nullptr when the
   // limit was reached or the start action was cancelled (that window closes unseen).
   MainWindow* AddWindow(const std::string& command);
+  // A window that opens a data link file (isFile) or a connection string handed over by a later
+  // start of the program, as "-openudl" opens the file its dialog returns.
+  MainWindow* AddWindowOpening(const std::string& text, bool isFile);
 
   // A window's request for a new window for command 32792, 32793 or 32795. It is carried out
   // once the requesting command has returned, as a posted request would be.
@@ -53,6 +57,7 @@ class FrameManager : public QObject {
   void allWindowsClosed();
 
  private:
+  MainWindow* AddWindowWith(const std::function<bool(MainWindow*)>& startAction);
   bool RunStartAction(MainWindow* window, const std::string& command);
 
   std::vector<std::string> arguments_;
