@@ -11,6 +11,7 @@
 #include "config/registry_export.h"
 #include "config/ui/properties_dialog.h"
 #include "datasource/cmlib_exception.h"
+#include "layout/ui/window_layout.h"
 #include "resources/command_ids.h"
 #include "resources/string_table.h"
 #include "resources/ui/dialog_hooks.h"
@@ -271,7 +272,7 @@ void MainWindow::ShowConfiguration() {
 }
 
 void MainWindow::SaveConfigurationCommand() {
-  connection_->Recent().WriteToRegistry(config::kRootKeyPath, store_);
+  layout_->SaveLayout();
   config::SaveConfiguration(pages_, store_);
   ShowMessageBox(this, Text(61000), Text(61003), BoxIcon::kInformation);
 }

@@ -12,6 +12,7 @@
 #include "config/key_path.h"
 #include "config/option_groups.h"
 #include "datasource/cmlib_exception.h"
+#include "layout/ui/window_layout.h"
 #include "plugins/ui/qt_plugin_ui.h"
 #include "report/ui/report_pane.h"
 #include "resources/application_paths.h"
@@ -94,6 +95,9 @@ MainWindow::MainWindow(FrameManager* manager, config::RegistryStore& store)
   ApplyDataListOptions();
   ApplyTreeOptions();
   ApplyReportOptions();
+  // The stored layout; the start-up options that show or hide panes come after it.
+  layout_ = std::make_unique<WindowLayout>(*this, store_);
+  layout_->RestoreLayout();
 
   // The recent list shows in the File menu and the open button's drop-down.
   recentModel_ = shell::MenuModel({{cmd::kFirstRecent, "(empty)", false, false}});
@@ -101,7 +105,6 @@ MainWindow::MainWindow(FrameManager* manager, config::RegistryStore& store)
   connection_->Recent().ReadFromRegistry(config::kRootKeyPath, store_);
 
   SetTitle(false);
-  resize(1024, 720);
 
   idleTimer_ = new QTimer(this);
   idleTimer_->setInterval(kIdleInterval);
@@ -303,10 +306,13 @@ void MainWindow::showEvent(QShowEvent* event) {
   // Once the window has its size: the quick view bar gets just the room of its items, the tree
   // the rest of the side, the report a strip below the list.
   QTimer::singleShot(0, this, [this] {
-    resizeDocks({quickViewDock_, treeDock_}, {quickView_->minimumSizeHint().height(), height()},
-                Qt::Vertical);
-    resizeDocks({treeDock_}, {230}, Qt::Horizontal);
-    resizeDocks({reportDock_}, {150}, Qt::Vertical);
+    if (layout_->WantsDefaultArrangement()) {
+      resizeDocks({quickViewDock_, treeDock_}, {quickView_->minimumSizeHint().height(), height()},
+                  Qt::Vertical);
+      resizeDocks({treeDock_}, {230}, Qt::Horizontal);
+      resizeDocks({reportDock_}, {150}, Qt::Vertical);
+    }
+    layout_->AfterFirstShow();
   });
 }
 
@@ -314,8 +320,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // A load in progress ends first; its queued reports die with the window.
   worker_->Stop();
   jobStarting_ = false;
-  // The view settings and layout belong to the layout code; the recent list is always kept.
-  connection_->Recent().WriteToRegistry(config::kRootKeyPath, store_);
+  // The layout unless "-dontsavelayout" said otherwise; the recent list always.
+  layout_->SaveLayout();
   event->accept();
 }
 

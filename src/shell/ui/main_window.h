@@ -47,6 +47,7 @@ class PagerBar;
 class QuickViewBar;
 class ReportPane;
 class SqlPane;
+class WindowLayout;
 
 // The connection of one window, with the window's hooks.
 class FrameConnection : public db::xConnection {
@@ -291,6 +292,7 @@ class MainWindow : public QMainWindow,
   bool jobStarting_ = false;
   bool panesArranged_ = false;
   int waitCursorDepth_ = 0;
+  std::unique_ptr<WindowLayout> layout_;  // last: it watches the panes until the window goes
   friend class FrameConnectionUi;
 };
 
