@@ -1,41 +1,53 @@
-// Loading a PostgreSQL table over ODBC through the element and paging to its end, each beside
-// psql fetching the same rows in the same run: (a) the element counts the rows and reads the
-// first 100, psql fetches every row (what a count by walking plus the first page costs a plain
-// client); (b) the element turns to the last page, psql fetches those 100 rows with an offset.
-// psql runs as a child process, so its figure includes starting and connecting.
+// The table element over the PostgreSQL ODBC driver beside libpq doing the same work on one
+// connection held open, in the same run against the throwaway test server (medians; ours and
+// libpq take turns). The table, bench_rows with 10^6 rows, is made through libpq as the database's
+// owner when it is missing.
+//   next page   LoadPage(k + 1) right after LoadPage(k) / FETCH FORWARD 100 from a scroll cursor
+//               that has just given the 100 rows before, and PQgetvalue of every cell;
+//   last page   LoadPage(9999) after page 0, once the rows are counted / MOVE ABSOLUTE 999900 and
+//               FETCH FORWARD 100 on a cursor that has just given the first 100 rows;
+//   first page  show_data until the first page is in the cache / BEGIN, DECLARE ... SCROLL CURSOR
+//               and the first FETCH FORWARD 100 (no target: a load of ours also connects, starts
+//               its read-only transaction and asks the catalog for the columns).
+// Then how often one load runs the query, from the server's statement log.
 //
 // The ODBC connection string comes from the first argument or QUILLET_ODBC_CONNECT (as the
-// throwaway test server writes it); psql is QUILLET_PSQL or the one on the PATH.
+// throwaway test server writes it); libpq reaches the same server, database and role with it.
 
-#include <sys/wait.h>
-#include <unistd.h>
+#include <libpq-fe.h>
 
-#include <fcntl.h>
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
+#include "bench_targets.h"
 #include "datasource/open_ops.h"
 #include "datasource/text_convert.h"
+#include "elements/frame_services.h"
 #include "elements/job_cancel.h"
-#include "shell/frame_services.h"
 #include "tabledata/element_table.h"
 
 namespace {
 
-constexpr long long kRows = 100'000;
-constexpr int kRuns = 3;
-const char* const kTable = "public.big_table";
+using quillet::bench::MedianPair;
+
+constexpr long long kRows = 1'000'000;
+constexpr long long kPage = quillet::kCachePageRows;
+// Ours names the table with its schema and libpq without, so the statement log tells ours'
+// executions from libpq's.
+const char* const kTable = "public.bench_rows";
 
 [[noreturn]] void Fail(const std::string& text) {
   std::fprintf(stderr, "bench_odbc_load: %s\n", text.c_str());
@@ -112,58 +124,68 @@ std::string Find(const std::map<std::string, std::string>& values,
   return fallback;
 }
 
-// psql with the server of the connection string; the password goes in the child's environment,
-// never on its command line.
-struct Psql {
-  std::string program;
-  std::string host, port, user, database, password;
+std::atomic<std::size_t> sink{0};
 
-  // Seconds from start to exit of psql running `sql` with its output thrown away.
-  double Time(const std::string& sql) const {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid < 0) Fail("fork failed");
-    if (pid == 0) {
-      const int null = ::open("/dev/null", O_WRONLY);
-      if (null >= 0) ::dup2(null, STDOUT_FILENO);
-      ::setenv("PGPASSWORD", password.c_str(), 1);
-      ::setenv("PGCONNECT_TIMEOUT", "10", 1);
-      std::vector<std::string> args = {program,  "-X", "-q", "-A", "-t", "-v", "ON_ERROR_STOP=1",
-                                       "-h",     host, "-p", port, "-U", user, "-d",
-                                       database, "-c", sql};
-      std::vector<char*> argv;
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      ::execvp(program.c_str(), argv.data());
-      std::perror("bench_odbc_load: cannot run psql");
-      ::_exit(127);
-    }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-    }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Fail("psql failed on: " + sql);
-    return seconds;
+// One libpq connection to the server of the connection string.
+class Libpq {
+ public:
+  explicit Libpq(const std::map<std::string, std::string>& values) {
+    const std::string host = Find(values, {"server", "servername", "host"}, "127.0.0.1");
+    const std::string port = Find(values, {"port"}, "5432");
+    const std::string database = Find(values, {"database", "db"}, "");
+    const std::string user = Find(values, {"uid", "username", "user"}, "");
+    const std::string password = Find(values, {"pwd", "password"}, "");
+    const char* keys[] = {"host", "port", "dbname", "user", "password", "connect_timeout", nullptr};
+    const char* vals[] = {host.c_str(),     port.c_str(), database.c_str(), user.c_str(),
+                          password.c_str(), "10",         nullptr};
+    conn_ = PQconnectdbParams(keys, vals, 0);
+    if (PQstatus(conn_) != CONNECTION_OK) Fail(std::string("libpq: ") + PQerrorMessage(conn_));
   }
+  ~Libpq() { PQfinish(conn_); }
+  Libpq(const Libpq&) = delete;
+  Libpq& operator=(const Libpq&) = delete;
+
+  // Runs a command whose result is not looked at.
+  void Run(const std::string& sql) { PQclear(Check(PQexec(conn_, sql.c_str()), sql)); }
+
+  // Runs a query and reads every cell, as a client showing the rows would; the rows.
+  int Read(const std::string& sql) {
+    PGresult* result = Check(PQexec(conn_, sql.c_str()), sql);
+    const int rows = PQntuples(result);
+    const int columns = PQnfields(result);
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < columns; ++c) {
+        const char* value = PQgetvalue(result, r, c);
+        const int length = PQgetlength(result, r, c);
+        sink += static_cast<std::size_t>(length) +
+                (length > 0 ? static_cast<unsigned char>(value[0]) : 0);
+      }
+    }
+    PQclear(result);
+    return rows;
+  }
+
+  bool Exists(const std::string& table) {
+    PGresult* result = Check(
+        PQexec(conn_, ("select to_regclass('" + table + "') is not null").c_str()), "to_regclass");
+    const bool exists = PQntuples(result) == 1 && std::string(PQgetvalue(result, 0, 0)) == "t";
+    PQclear(result);
+    return exists;
+  }
+
+ private:
+  PGresult* Check(PGresult* result, const std::string& sql) {
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+      const std::string message = PQresultErrorMessage(result);
+      PQclear(result);
+      Fail("libpq: " + message + " in: " + sql);
+    }
+    return result;
+  }
+
+  PGconn* conn_ = nullptr;
 };
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-double MedianOf(const std::function<void()>& setup, const std::function<void()>& work) {
-  std::vector<double> times;
-  for (int i = 0; i < kRuns; ++i) {
-    setup();
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    times.push_back(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  return Median(times);
-}
 
 // How often one load of the table runs its query, as the server's statement log says (the
 // throwaway server logs every statement); -1 without a log.
@@ -172,9 +194,9 @@ int ExecutionsPerLoad(quillet::xElement_Table& table, const quillet::ShowData& r
   if (state == nullptr) return -1;
   const std::string log = std::string(state) + "/server.log";
   std::error_code error;
+  table.ReleaseData();
   const auto before = std::filesystem::file_size(log, error);
   if (error) return -1;
-  table.ReleaseData();
   table.show_data(&request);
   std::ifstream in(log);
   in.seekg(static_cast<std::streamoff>(before));
@@ -193,6 +215,19 @@ std::string LastErrorText() {
   return quillet::db::Utf16ToUtf8(info->description);
 }
 
+void WaitForCount(quillet::xElement_Table& table) {
+  while (table.CountRunning()) std::this_thread::sleep_for(std::chrono::microseconds(200));
+  if (!table.RowCountKnown() || table.GetRowCount() != kRows)
+    Fail("counted " + std::to_string(table.GetRowCount()) + " rows in " + kTable + ", expected " +
+         std::to_string(kRows));
+}
+
+void Page(quillet::xElement_Table& table, int page) {
+  table.LoadPage(page);
+  if (table.GetCurrentPage() != page || table.CachedRows() != kPage)
+    Fail("page " + std::to_string(page) + " did not load");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -203,14 +238,17 @@ int main(int argc, char** argv) {
                  "usage: bench_odbc_load <odbc connection string> (or set QUILLET_ODBC_CONNECT)\n");
     return 2;
   }
-  const auto values = ParseConnectString(connect);
-  const char* psqlProgram = std::getenv("QUILLET_PSQL");
-  const Psql psql{psqlProgram && *psqlProgram ? psqlProgram : "psql",
-                  Find(values, {"server", "servername", "host"}, "127.0.0.1"),
-                  Find(values, {"port"}, "5432"),
-                  Find(values, {"uid", "username", "user"}, ""),
-                  Find(values, {"database", "db"}, ""),
-                  Find(values, {"pwd", "password"}, "")};
+  Libpq pq(ParseConnectString(connect));
+
+  // The table, once per server: the test server is new for every run of the benchmarks.
+  if (!pq.Exists(kTable)) {
+    pq.Run("create table " + std::string(kTable) +
+           " as select i as id, 'row ' || i as label from generate_series(1, " +
+           std::to_string(kRows) + ") i");
+    pq.Run("alter table " + std::string(kTable) + " add primary key (id)");
+    // Sets the rows' hint bits now, so no timed read is the first to write them.
+    pq.Run("vacuum analyze " + std::string(kTable));
+  }
 
   std::shared_ptr<quillet::db::IDBInitialize> source;
   if (quillet::db::Failed(quillet::db::OpenFromInitString(
@@ -225,32 +263,76 @@ int main(int argc, char** argv) {
   quillet::ElementHost host{&services, &session, &cancel};
   quillet::xElement_Table table(host, 57506, 5, 2);
   table.SetName(kTable);
-
   quillet::ShowData request;
   request.redrawColumns = true;
-  const double oursFirst =
-      MedianOf([&] { table.ReleaseData(); }, [&] { table.show_data(&request); });
-  if (table.GetRowCount() != kRows)
-    Fail("counted " + std::to_string(table.GetRowCount()) + " rows in " + kTable + ", expected " +
-         std::to_string(kRows));
-  const std::string all = std::string("select * from ") + kTable;
-  const double psqlFirst = MedianOf([] {}, [&] { psql.Time(all); });
+  quillet::bench::Targets targets;
 
-  const int last = table.GetPageCount() - 1;
-  const double oursLast = MedianOf([&] { table.LoadPage(0); }, [&] { table.LoadPage(last); });
-  if (table.GetCurrentPage() != last || table.GetRowsInPage() != quillet::kCachePageRows)
-    Fail("the last page did not load");
-  const std::string tail = all + " offset " +
-                           std::to_string(static_cast<long long>(last) * quillet::kCachePageRows) +
-                           " limit " + std::to_string(quillet::kCachePageRows);
-  const double psqlLast = MedianOf([] {}, [&] { psql.Time(tail); });
+  // The first page, for reference. Ours is let go before libpq's turn, so its background count
+  // does not keep the server busy meanwhile; libpq's cursor is given up before its next turn.
+  bool inTransaction = false;
+  const auto first = MedianPair(
+      11, [&] { table.ReleaseData(); }, [&] { table.show_data(&request); },
+      [&] {
+        table.ReleaseData();
+        if (std::exchange(inTransaction, false)) pq.Run("rollback");
+      },
+      [&] {
+        pq.Run("begin");
+        inTransaction = true;
+        pq.Run("declare f scroll cursor for select * from bench_rows");
+        if (pq.Read("fetch forward 100 from f") != kPage) Fail("libpq: a short first page");
+      });
+  if (inTransaction) pq.Run("rollback");
+  std::printf("odbc %lld rows  first page: ours %.3f ms  libpq %.3f ms  ratio %.2f  (no target)\n",
+              kRows, first.ours * 1e3, first.raw * 1e3, first.Ratio());
+  std::fflush(stdout);
+  table.show_data(&request);
+  WaitForCount(table);
 
+  // libpq's cursor, held open for the pages that follow.
+  pq.Run("begin");
+  pq.Run("declare c scroll cursor for select * from bench_rows");
+
+  // The next page: page k + 1 right after page k.
+  const int k = 4'999;
+  const auto next = MedianPair(
+      21, [&] { Page(table, k); }, [&] { Page(table, k + 1); },
+      [&] {
+        pq.Run("move absolute " + std::to_string(k * kPage) + " in c");
+        pq.Read("fetch forward 100 from c");
+      },
+      [&] {
+        if (pq.Read("fetch forward 100 from c") != kPage) Fail("libpq: a short page");
+      });
   std::printf(
-      "odbc %lld rows  first page: ours %.4f s psql %.4f s ratio %.2f | last page: ours %.4f s "
-      "psql %.4f s ratio %.2f  (no target yet)\n",
-      kRows, oursFirst, psqlFirst, oursFirst / psqlFirst, oursLast, psqlLast, oursLast / psqlLast);
+      "odbc %lld rows  next page (%d after %d): ours %.3f ms  libpq %.3f ms  ratio %.2f"
+      "  (target <= 1.30: %s)\n",
+      kRows, k + 1, k, next.ours * 1e3, next.raw * 1e3, next.Ratio(),
+      targets.Add("odbc next page", next.Ratio(), 1.3));
+  std::fflush(stdout);
+
+  // The last page, from the first, with the rows counted.
+  const int last = table.GetPageCount() - 1;
+  const auto tail = MedianPair(
+      7, [&] { Page(table, 0); }, [&] { Page(table, last); },
+      [&] {
+        pq.Run("move absolute 0 in c");
+        pq.Read("fetch forward 100 from c");
+      },
+      [&] {
+        pq.Run("move absolute " + std::to_string(last * kPage) + " in c");
+        if (pq.Read("fetch forward 100 from c") != kPage) Fail("libpq: a short last page");
+      });
+  std::printf(
+      "odbc %lld rows  last page (%d after 0): ours %.2f ms  libpq %.2f ms  ratio %.2f"
+      "  (target <= 1.30: %s)\n",
+      kRows, last, tail.ours * 1e3, tail.raw * 1e3, tail.Ratio(),
+      targets.Add("odbc last page", tail.Ratio(), 1.3));
+  pq.Run("rollback");
+
   std::printf("odbc executions of the query per load: %d (target 1)\n",
               ExecutionsPerLoad(table, request));
   table.ReleaseData();
+  targets.PrintWorst();
   return 0;
 }

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   libsqlite3-dev sqlite3
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
-  postgresql postgresql-client
+  postgresql postgresql-client libpq-dev
   mariadb-server mariadb-client odbc-mariadb
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl1-mesa-dev

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Runs every benchmark of a build. The tables they need are made once in <build>/testdata and
-# kept there (the ten-million-row file takes a while the first time). The ODBC benchmark gets a
-# throwaway PostgreSQL server in <build>/bench-pg, stopped again whatever happens; without a
-# server it is skipped and the others still count.
+# kept there (the ten-million-row file takes a while the first time). The window benchmarks run
+# offscreen. The ODBC benchmark gets a throwaway PostgreSQL server in <build>/bench-pg, stopped
+# again whatever happens, and makes its table there through libpq; without a server it is
+# skipped and the others still count.
 set -euo pipefail
 build=${1:-build}
 here=$(cd "$(dirname "$0")" && pwd)
 export QUILLET_TEST_DATA="$build/testdata"
 export QUILLET_REGISTRY="$build/test-stores/bench.db"
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 mkdir -p "$QUILLET_TEST_DATA" "$build/test-stores"
 status=0
 for bench in "$build"/bench/bench_*; do
@@ -33,10 +35,6 @@ if [ -x "$odbc_bench" ]; then
       set +a
       export QUILLET_ODBC_CONNECT="$ODBC_CONNECT"
       export QUILLET_PG_STATE="$pg_state"
-      if [ -z "${QUILLET_PSQL:-}" ] && command -v pg_config >/dev/null 2>&1; then
-        bindir=$(pg_config --bindir 2>/dev/null || true)
-        if [ -x "$bindir/psql" ]; then export QUILLET_PSQL="$bindir/psql"; fi
-      fi
       "$odbc_bench"
     ) || status=1
   else
