@@ -179,7 +179,7 @@ std::optional<int> xElementSet::ActivateTreeItem(const ElementTree& tree, bool c
   auto resolved = Resolve(tree, item);
   if (!resolved) return std::nullopt;
   SetCurrentSlot(resolved->slot);
-  if (xElement_Table* table = TableElement(resolved->slot)) table->SetName(resolved->name);
+  if (xElement_Table* table = TableElement(resolved->slot)) table->ChooseName(resolved->name);
   return resolved->slot;
 }
 
@@ -192,10 +192,10 @@ std::optional<int> xElementSet::ActivateListItem(const std::string& rawText, boo
         if (text == NameOf(slot)) return slot;
       return std::nullopt;
     case kSlotTables:
-      TableElement(kSlotTable)->SetName(text);
+      TableElement(kSlotTable)->ChooseName(text);
       return kSlotTable;
     case kSlotViews:
-      TableElement(kSlotView)->SetName(text);
+      TableElement(kSlotView)->ChooseName(text);
       return kSlotView;
     default:
       return std::nullopt;

@@ -42,6 +42,7 @@ constexpr unsigned kNoRowsText = 64603;
 constexpr unsigned kGoToRowTitle = 64604;
 constexpr unsigned kGoToRowPrompt = 64605;
 constexpr unsigned kPageLabel = 64606;
+constexpr unsigned kStoppingText = 64650;
 constexpr unsigned kElementStatusPane = 57393;
 constexpr unsigned kErrorCaption = 60000;
 constexpr unsigned kUnknownError = 60004;

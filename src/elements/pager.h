@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace quillet {
@@ -26,9 +27,14 @@ class Pager {
   // Waits until the rows are counted, counting them now when no count runs; throws JobStopped
   // when the job is stopped meanwhile. Runs on the loading thread.
   virtual void EnsureRowCount() {}
-  // A count or another background walk of the rows is running; StopCount ends it.
+  // A count or another background walk of the rows is running. StopCount asks it to end and
+  // returns at once; CountEnded waits at most `wait` for its thread and says whether it is over.
   virtual bool CountRunning() const { return false; }
   virtual void StopCount() {}
+  virtual bool CountEnded(std::chrono::milliseconds wait) {
+    (void)wait;
+    return true;
+  }
 };
 
 // An element that can run a custom query offers one of these to the SQL window.

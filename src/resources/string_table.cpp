@@ -133,6 +133,9 @@ constexpr StringEntry kStrings[] = {
     {64604, "Go to Row"},
     {64605, "Row (1 to %s):"},
     {64606, "Page"},
+
+    // The loading job.
+    {64650, "Stopping..."},
 };
 
 static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),

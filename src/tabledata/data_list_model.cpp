@@ -31,6 +31,12 @@ bool DataListModel::PageTurnPending() const {
   return turnPending_;
 }
 
+void DataListModel::CancelPageTurn() {
+  std::lock_guard lock(lock_);
+  turnPending_ = false;
+  waitingKeys_.clear();
+}
+
 void DataListModel::PageShown(int itemCount, int cursorRow) {
   std::deque<WaitingKey> keys;
   {

@@ -34,6 +34,8 @@ class DataListModel {
   // The page job has ended: the list's new item count, the cursor's row (-1 leaves it). The
   // keys that waited are applied then, with `rowsPerPage` and `columnCount` as they were.
   void PageShown(int itemCount, int cursorRow);
+  // The page job was given up: nothing waits for it any more and the waiting keys are dropped.
+  void CancelPageTurn();
 
   // The element whose data the list shows (the job sets it when it ends).
   void SetElement(xElement* element);

@@ -26,7 +26,11 @@ xElement_Table::~xElement_Table() {
 
 std::unique_ptr<ShowData> xElement_Table::RequestRefresh() {
   auto request = std::make_unique<ShowData>();
+  request->table = GetName();
+  // The whole table comes back opened by name, in the order of its key; a query of its own as
+  // it was typed.
   request->query = GetLastQuery();
+  if (request->query == TableQuery(request->table)) request->query.clear();
   request->redrawColumns = true;
   request->reload = false;
   return request;
@@ -34,6 +38,7 @@ std::unique_ptr<ShowData> xElement_Table::RequestRefresh() {
 
 void xElement_Table::ReleaseData() {
   StopCount();
+  JoinCount();
   SetRowCount(0);
   countKnown_ = true;
   std::lock_guard lock(dataLock_);
@@ -128,6 +133,17 @@ void xElement_Table::SetName(const std::string& name) {
   if (name != GetName()) ReleaseData();
   std::lock_guard lock(tableNameLock_);
   tableName_ = name;
+  chosenName_.clear();
+}
+
+void xElement_Table::ChooseName(const std::string& name) {
+  std::lock_guard lock(tableNameLock_);
+  chosenName_ = name;
+}
+
+std::string xElement_Table::ChosenName() const {
+  std::lock_guard lock(tableNameLock_);
+  return chosenName_;
 }
 
 std::string xElement_Table::GetName() const {

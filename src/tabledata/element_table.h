@@ -53,6 +53,7 @@ class xElement_Table : public xElement, public Pager, public QueryHolder {
   void EnsureRowCount() override;
   bool CountRunning() const override;
   void StopCount() override;
+  bool CountEnded(std::chrono::milliseconds wait) override;
 
   // QueryHolder
   std::string GetLastQuery() const override;
@@ -61,6 +62,10 @@ class xElement_Table : public xElement, public Pager, public QueryHolder {
   void SetRowCount(int count);
   // The table or view name; another name drops the data loaded for the old one.
   void SetName(const std::string& name);
+  // The table or view the next job shows, when its request names none. The name shown changes
+  // only then, so the place being left is still known when the job begins.
+  void ChooseName(const std::string& name);
+  std::string ChosenName() const;
   std::string GetName() const;
   // The whole-table query for a name: "[name]" when it holds a blank.
   static std::string TableQuery(const std::string& name);
@@ -107,6 +112,8 @@ class xElement_Table : public xElement, public Pager, public QueryHolder {
   void CountInBackground(std::shared_ptr<db::IRowset> rowset);
   long long WalkToCount();
   void SetCounted(long long count);
+  // Waits for the count's thread, stopped or not.
+  void JoinCount();
 
   // The rowset, its accessor and current row, the bindings and the row buffer.
   mutable std::recursive_mutex dataLock_;
@@ -138,12 +145,14 @@ class xElement_Table : public xElement, public Pager, public QueryHolder {
   std::string lastQuery_;
   mutable std::mutex tableNameLock_;
   std::string tableName_;
+  std::string chosenName_;
 
-  // The background count: its thread, and whether it still runs.
+  // The background count: its thread, whether the count is wanted, whether the thread runs.
   mutable std::mutex countLock_;
   std::condition_variable countDone_;
   std::thread countThread_;
   bool counting_ = false;
+  bool countThreadRunning_ = false;
 
   PluginHandOver* pluginHandOver_ = nullptr;
   // The element's own hand-over (with its storage file); made with the element.

@@ -36,6 +36,8 @@ void xElement_Table::show_data(const ShowData* request) {
     ReportNullRequest("xElement_Table::show_data");
     return;
   }
+  const std::string name = request->table.empty() ? ChosenName() : request->table;
+  if (!name.empty()) SetName(name);
   if (request->reload) ReleaseData();
   if (!HasData())
     LoadData(*request);
@@ -227,10 +229,18 @@ void xElement_Table::RunLoad(const ShowData& request, ProgressHandle progress) {
 }
 
 void xElement_Table::StartCount() {
+  std::thread previous;
+  {
+    std::lock_guard lock(countLock_);
+    if (counting_ || !rowset_) return;
+    previous = std::move(countThread_);
+  }
+  // A stopped count's thread ends before the next one begins (only the loading thread starts
+  // counts, so nothing starts one meanwhile).
+  if (previous.joinable()) previous.join();
   std::lock_guard lock(countLock_);
-  if (counting_ || !rowset_) return;
-  if (countThread_.joinable()) countThread_.join();
   counting_ = true;
+  countThreadRunning_ = true;
   countThread_ = std::thread([this, rowset = rowset_] { CountInBackground(rowset); });
 }
 
@@ -256,6 +266,7 @@ void xElement_Table::CountInBackground(std::shared_ptr<db::IRowset> rowset) {
   {
     std::lock_guard lock(countLock_);
     counting_ = false;
+    countThreadRunning_ = false;
   }
   countDone_.notify_all();
   Services().PagerChanged();
@@ -290,13 +301,23 @@ bool xElement_Table::CountRunning() const {
 }
 
 void xElement_Table::StopCount() {
+  std::lock_guard lock(countLock_);
+  if (!counting_) return;
+  counting_ = false;  // a walk looks at this between rows
+  if (rowset_) rowset_->CancelCount();
+}
+
+bool xElement_Table::CountEnded(std::chrono::milliseconds wait) {
   std::unique_lock lock(countLock_);
-  if (counting_) {
-    counting_ = false;  // a walk looks at this between rows
-    if (rowset_) rowset_->CancelCount();
+  return countDone_.wait_for(lock, wait, [this] { return !countThreadRunning_; });
+}
+
+void xElement_Table::JoinCount() {
+  std::thread thread;
+  {
+    std::lock_guard lock(countLock_);
+    thread = std::move(countThread_);
   }
-  std::thread thread = std::move(countThread_);
-  lock.unlock();
   if (thread.joinable()) thread.join();
 }
 

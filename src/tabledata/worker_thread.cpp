@@ -31,6 +31,9 @@ class IdleOnExit {
   IdleState& idle_;
 };
 
+// The job the thread runs, for the frame to tell a stopped job's late calls from current ones.
+thread_local unsigned tlsJob = 0;
+
 }  // namespace
 
 WorkerThread::WorkerThread(xElementSet& elements, FrameServices& services, DataListModel& dataList,
@@ -43,24 +46,72 @@ WorkerThread::~WorkerThread() {
 
 void WorkerThread::Start() {
   Stop();
+  const unsigned job = ++lastJob_;
+  {
+    std::lock_guard lock(endLock_);
+    running_ = true;
+  }
   try {
-    thread_ = std::thread([this] {
+    thread_ = std::thread([this, job] {
+      tlsJob = job;
       try {
         exitCode_ = Run();
       } catch (...) {
         exitCode_ = -1;
       }
+      {
+        std::lock_guard lock(endLock_);
+        running_ = false;
+      }
+      endChanged_.notify_all();
+      if (ended_) ended_();
     });
   } catch (const std::system_error& e) {
+    {
+      std::lock_guard lock(endLock_);
+      running_ = false;
+    }
     throw cmlib::exception(std::string("Error during create thread: ") +
                            std::strerror(e.code().value()));
   }
 }
 
+bool WorkerThread::Stop(std::chrono::milliseconds wait) {
+  cancel_.Request();
+  if (thread_.joinable()) {
+    std::unique_lock lock(endLock_);
+    if (!endChanged_.wait_for(lock, wait, [this] { return !running_; })) {
+      stopping_ = true;
+      return false;
+    }
+    lock.unlock();
+    thread_.join();
+  }
+  std::lock_guard lock(endLock_);
+  stopping_ = false;
+  cancel_.Reset();
+  return true;
+}
+
 void WorkerThread::Stop() {
   cancel_.Request();
   if (thread_.joinable()) thread_.join();
+  std::lock_guard lock(endLock_);
+  stopping_ = false;
   cancel_.Reset();
+}
+
+bool WorkerThread::IsStopping() const {
+  std::lock_guard lock(endLock_);
+  return stopping_ && running_;
+}
+
+void WorkerThread::DisownJobs() {
+  disownedThrough_ = lastJob_;
+}
+
+unsigned WorkerThread::ThisThreadJob() {
+  return tlsJob;
 }
 
 void WorkerThread::Join() {
@@ -130,7 +181,21 @@ int WorkerThread::Run() {
 }
 
 void WorkerThread::ShowSlot(int slot, bool addPoint, std::unique_ptr<ShowData> request) {
-  const int previous = addPoint ? elements_.ListSlot() : 0;
+  // The place being left, taken before the element shows something else: a table shown after
+  // another is the same element.
+  const int previous = addPoint && addPoint_ ? elements_.ListSlot() : 0;
+  std::string leftText;
+  std::unique_ptr<ShowData> leftRequest;
+  long long leftRow = -1;
+  if (previous >= 1) {
+    xElement* before = elements_.Element(previous);
+    leftText = before->GetDisplayName();
+    leftRequest = before->RequestRefresh();
+    if (Pager* pager = before->GetPager(); pager != nullptr && dataList_.Element() == before)
+      leftRow = static_cast<long long>(pager->GetCurrentPage()) * pager->GetPageSize() +
+                dataList_.CurrentRow();
+  }
+
   ListSettings style = elements_.EffectiveListSettings(slot);
   services_.SetDataListStyle(style.viewStyle, style.extendedStyle);
 
@@ -147,10 +212,7 @@ void WorkerThread::ShowSlot(int slot, bool addPoint, std::unique_ptr<ShowData> r
   }
   request.reset();
 
-  if (previous >= 1 && addPoint_) {
-    xElement* before = elements_.Element(previous);
-    addPoint_(previous, before->GetDisplayName(), before->RequestRefresh());
-  }
+  if (previous >= 1) addPoint_(previous, leftText, std::move(leftRequest), leftRow);
 }
 
 void WorkerThread::Finish(int shownSlot) {

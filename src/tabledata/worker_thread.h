@@ -2,9 +2,13 @@
 // The frame's loading thread: one job at a time shows one element slot, reports through the
 // frame's services and hands the result to the data list. Stopping is cooperative: the job is
 // asked to end (and its provider call interrupted) and then joined, so no thread is killed and
-// no lock is left held.
+// no lock is left held. The frame waits for that only briefly: a provider that keeps a call
+// going after the interruption leaves the job ending on its own, and the ended callback says
+// when it has.
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -34,10 +38,11 @@ struct PageJob {
 
 class WorkerThread {
  public:
-  // Adds a navigation point for the slot that was shown before (slot, its status text, the
-  // request its element gives to show it again).
-  using AddPointFn =
-      std::function<void(int slot, const std::string& statusText, std::unique_ptr<ShowData>)>;
+  // Adds a navigation point for the place that was shown before: the slot, its status text, the
+  // request its element gives to show it again, and the absolute row of the cursor in its rows
+  // (-1 without paging).
+  using AddPointFn = std::function<void(int slot, const std::string& statusText,
+                                        std::unique_ptr<ShowData>, long long row)>;
 
   WorkerThread(xElementSet& elements, FrameServices& services, DataListModel& dataList,
                JobCancel& cancel);
@@ -45,11 +50,28 @@ class WorkerThread {
   WorkerThread(const WorkerThread&) = delete;
   WorkerThread& operator=(const WorkerThread&) = delete;
 
-  // Stops any previous job, then starts a thread that runs the job. Throws cmlib::exception
-  // when no thread can be made.
+  // Starts a thread that runs the job; a previous job is stopped first, waiting as long as it
+  // takes (the frame stops it beforehand with a bound). Throws cmlib::exception when no thread
+  // can be made.
   void Start();
-  // Asks the running job to end, waits for its thread and forgets it.
+  // Asks the running job to end and waits for its thread at most `wait`. True when no job
+  // thread is left, so the next job may start; false while the job is still ending: it goes
+  // on being asked to stop, and the ended callback runs once it has.
+  bool Stop(std::chrono::milliseconds wait);
+  // Stops the running job, waiting as long as it takes.
   void Stop();
+  // A job asked to stop that has not ended yet.
+  bool IsStopping() const;
+  // Called on the job's thread as its very last step, however the job ended.
+  void SetEndedCallback(std::function<void()> ended) { ended_ = std::move(ended); }
+
+  // Whatever the running job still sends to the frame is no longer wanted (what it shows is
+  // being replaced or closed): the frame drops the calls of this and every earlier job.
+  void DisownJobs();
+  // The job the calling thread runs; 0 on any other thread.
+  static unsigned ThisThreadJob();
+  // Whether calls made by job `job` are still wanted.
+  bool IsOwnedJob(unsigned job) const { return job > disownedThrough_.load(); }
   // Waits for the running job to end by itself.
   void Join();
   // The job body; returns 0.
@@ -92,6 +114,13 @@ class WorkerThread {
 
   std::thread thread_;
   int exitCode_ = 0;
+  std::function<void()> ended_;
+  mutable std::mutex endLock_;
+  std::condition_variable endChanged_;
+  bool running_ = false;   // the thread has not ended its job yet
+  bool stopping_ = false;  // a stop did not see it end
+  unsigned lastJob_ = 0;
+  std::atomic<unsigned> disownedThrough_{0};
 };
 
 }  // namespace quillet

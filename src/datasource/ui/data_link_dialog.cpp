@@ -23,7 +23,9 @@
 #include <QVBoxLayout>
 
 #include <cstdio>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "datasource/error_text.h"
 #include "datasource/open_ops.h"
@@ -35,6 +37,44 @@
 
 namespace quillet::ui {
 namespace {
+
+// Connection tests that outlived their dialog (a server that takes its login timeout to answer).
+// They are joined before the program ends: at the application's quit, or at the latest when
+// this object goes.
+class UnfinishedTests {
+ public:
+  static UnfinishedTests& Instance() {
+    static UnfinishedTests tests;
+    return tests;
+  }
+  ~UnfinishedTests() { JoinAll(); }
+  UnfinishedTests(const UnfinishedTests&) = delete;
+  UnfinishedTests& operator=(const UnfinishedTests&) = delete;
+
+  void Adopt(std::thread thread) {
+    std::lock_guard lock(mutex_);
+    if (!watchingQuit_ && qApp != nullptr) {
+      watchingQuit_ = true;
+      QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { Instance().JoinAll(); });
+    }
+    threads_.push_back(std::move(thread));
+  }
+
+  void JoinAll() {
+    std::vector<std::thread> threads;
+    {
+      std::lock_guard lock(mutex_);
+      threads.swap(threads_);
+    }
+    for (std::thread& thread : threads) thread.join();
+  }
+
+ private:
+  UnfinishedTests() = default;
+  std::mutex mutex_;
+  std::vector<std::thread> threads_;
+  bool watchingQuit_ = false;
+};
 
 constexpr const char* kKeyProvider = "Provider";
 constexpr const char* kKeyDataSource = "Data Source";
@@ -496,12 +536,15 @@ void DataLinkDialog::StartTest() {
   testResult_->setText(QStringLiteral("Testing the connection..."));
   const std::string initString = InitString();
   QPointer<DataLinkDialog> self(this);
+  if (testThread_.joinable()) testThread_.join();  // the last test has reported already
   // A server that does not answer must not freeze the dialog: the test runs on its own thread
   // and reports back to this one (or to nobody, when the dialog has gone by then).
-  std::thread([self, initString] {
+  testThread_ = std::thread([self, initString] {
     const std::string failure = TestInitString(initString);
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr) return;
     QMetaObject::invokeMethod(
-        qApp,
+        app,
         [self, failure] {
           if (self.isNull()) return;
           self->testRunning_ = false;
@@ -515,7 +558,15 @@ void DataLinkDialog::StartTest() {
           emit self->testFinished(shown);
         },
         Qt::QueuedConnection);
-  }).detach();
+  });
+}
+
+DataLinkDialog::~DataLinkDialog() {
+  if (!testThread_.joinable()) return;
+  if (testRunning_)
+    UnfinishedTests::Instance().Adopt(std::move(testThread_));
+  else
+    testThread_.join();
 }
 
 QString DataLinkDialog::RunTestAndWait(int timeoutMs) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "datasource/init_string.h"
 
@@ -30,6 +31,8 @@ class DataLinkDialog : public QDialog {
   enum Page { kProviderPage = 0, kConnectionPage = 1, kAllPage = 2 };
 
   DataLinkDialog(QWidget* parent, const std::string& initString);
+  // A test still running is left to end on its own and is waited for before the program ends.
+  ~DataLinkDialog() override;
 
   // The string the dialog holds now (the fields of the page being shown included).
   std::string InitString();
@@ -104,6 +107,7 @@ class DataLinkDialog : public QDialog {
   QPushButton* testButton_ = nullptr;
   QLabel* testResult_ = nullptr;
   bool testRunning_ = false;
+  std::thread testThread_;
 };
 
 // Shows the dialog modally: the composed string after OK, nothing after Cancel. Tests replace

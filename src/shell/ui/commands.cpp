@@ -118,7 +118,7 @@ bool MainWindow::RouteFrameCommand(unsigned id) {
       // Stopping is cooperative: the job ends between rows and its provider call is cut short;
       // a count in the background ends with it.
       pendingPage_.reset();
-      worker_->Stop();
+      StopJob(false);
       jobStarting_ = false;
       xElement* element = elements_->Element(elements_->ListSlot());
       Pager* pager = element != nullptr ? element->GetPager() : nullptr;
@@ -236,16 +236,12 @@ void MainWindow::TogglePane(QDockWidget* dock) {
 }
 
 void MainWindow::SetListStyle(std::uint32_t style) {
+  // Idle only: a folder's restyle reads its items, which a running job holds.
+  if (!IsConnected() || !IsIdle()) return;
   xElement* element = elements_->Element(elements_->ListSlot());
   if (element == nullptr || !element->HasListSettings()) return;
+  // Stores the style, restyles the list and fills its columns again, all on this thread.
   elements_->ApplyListStyle(style);
-  const ListSettings effective = elements_->EffectiveListSettings(elements_->ListSlot());
-  dataList_->SetViewStyle(effective.viewStyle);
-  if (effective.viewStyle == 1) {
-    if (IsIdle()) element->ShowDefault();
-  } else {
-    DeleteDataColumns();
-  }
   RedrawDataList();
 }
 
@@ -374,7 +370,7 @@ void MainWindow::UpdateUi() {
   SetEnabled(cmd::kExecuteSql, PaneShown(sqlDock_));
 
   const bool hasList = element->HasListSettings();
-  for (unsigned id : styles) SetEnabled(id, hasList);
+  for (unsigned id : styles) SetEnabled(id, hasList && idle);
   if (!hasList) return;
   std::uint32_t style = element->ListViewStyle();
   if (!elements_->UseIndividualProp())

@@ -135,9 +135,9 @@ void MainWindow::RestorePoint(const shell::NavigationPoint& point) {
   // and comes back to the point's row afterwards.
   if (point.row >= 0) {
     xElement* element = elements_->Element(point.slot);
-    QueryHolder* holder = element != nullptr ? element->GetSqlTarget() : nullptr;
-    if (point.slot == elements_->ListSlot() && element->HasData() && holder != nullptr &&
-        point.request && holder->GetLastQuery() == point.request->query) {
+    const std::unique_ptr<ShowData> now = element != nullptr ? element->RequestRefresh() : nullptr;
+    if (point.slot == elements_->ListSlot() && element->HasData() && now && point.request &&
+        now->table == point.request->table && now->query == point.request->query) {
       RequestPage({PageJob::Target::Row, point.row, 0});
       return;
     }
@@ -183,8 +183,12 @@ int MainWindow::OnOpenedHook() {
 }
 
 int MainWindow::OnBeforeCloseHook() {
-  // Stopping is cooperative and prompt, so no question about a thread that will not end.
-  worker_->Stop();
+  // The connection goes once the job and the count that use it have ended; one that does not end
+  // at once keeps it open (the close is refused) and the close comes when it has.
+  if (!StopEverything()) {
+    closeConnectionAfterStop_ = true;
+    return -1;
+  }
   jobStarting_ = false;
   history_.Clear();
   listCursor_->SetElement(nullptr);

@@ -13,6 +13,7 @@
 #include "shell/ui/status_bar.h"
 #include "sqlwindow/ui/sql_pane.h"
 #include "tabledata/ui/data_list_view.h"
+#include "tabledata/worker_thread.h"
 
 namespace quillet::ui {
 namespace {
@@ -39,8 +40,16 @@ void MainWindow::OnGuiThread(Work&& work) {
     work();
     return;
   }
-  // Bound to this window: a call still queued when the window goes is dropped with it.
-  QMetaObject::invokeMethod(this, std::forward<Work>(work), Qt::QueuedConnection);
+  // Bound to this window: a call still queued when the window goes is dropped with it. So is a
+  // call of a job that was stopped for something else to be shown.
+  const unsigned job = WorkerThread::ThisThreadJob();
+  QMetaObject::invokeMethod(
+      this,
+      [this, job, work = std::forward<Work>(work)]() mutable {
+        if (job != 0 && worker_ && !worker_->IsOwnedJob(job)) return;
+        work();
+      },
+      Qt::QueuedConnection);
 }
 
 ProgressHandle MainWindow::CreateProgressBar() {
@@ -124,12 +133,18 @@ void MainWindow::RedrawDataList() {
 }
 
 void MainWindow::SetDataListStyle(std::uint32_t viewStyle, std::uint32_t extendedStyle) {
-  (void)extendedStyle;  // grid and full-row looks come from the data list options
   // Rows of a table or query are cells in columns: the elements that show them keep no list
-  // settings of their own (their style would read as icons), so they always get the report.
+  // settings of their own (their style would read as icons), so they always get the report,
+  // with the looks of the data list options alone.
   const xElement* element = elements_->Element(jobSlot_.load());
-  if (element != nullptr && !element->HasListSettings()) viewStyle = 1;
-  OnGuiThread([this, viewStyle] { dataList_->SetViewStyle(viewStyle); });
+  if (element != nullptr && !element->HasListSettings()) {
+    viewStyle = 1;
+    extendedStyle = 0;
+  }
+  OnGuiThread([this, viewStyle, extendedStyle] {
+    dataList_->SetExtendedStyle(extendedStyle);
+    dataList_->SetViewStyle(viewStyle);
+  });
 }
 
 void MainWindow::SetStatusPaneText(unsigned paneId, const std::string& text) {

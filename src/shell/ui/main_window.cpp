@@ -54,11 +54,16 @@ MainWindow::MainWindow(FrameManager* manager, config::RegistryStore& store)
   listCursor_ = std::make_unique<DataListModel>(*this);
   worker_ = std::make_unique<WorkerThread>(*elements_, *this, *listCursor_, cancel_);
   worker_->SetAddPoint(
-      [this](int slot, const std::string& text, std::unique_ptr<ShowData> request) {
+      [this](int slot, const std::string& text, std::unique_ptr<ShowData> request, long long row) {
         std::optional<ShowData> kept;
         if (request) kept = *request;
-        history_.AddPoint(slot, text, std::move(kept));
+        history_.AddPoint(slot, text, std::move(kept), row);
       });
+  // Posted as it is: a job's end counts even when its other calls are dropped.
+  worker_->SetEndedCallback([this] {
+    QMetaObject::invokeMethod(
+        this, [this] { AfterStopping(); }, Qt::QueuedConnection);
+  });
 
   // The list under the panes, with its pager bar below it. The list reads its cells whenever no
   // loading job holds the element's data, also while a page job reads the next page.
@@ -108,7 +113,10 @@ MainWindow::MainWindow(FrameManager* manager, config::RegistryStore& store)
 
   idleTimer_ = new QTimer(this);
   idleTimer_->setInterval(kIdleInterval);
-  connect(idleTimer_, &QTimer::timeout, this, &MainWindow::UpdateUi);
+  connect(idleTimer_, &QTimer::timeout, this, [this] {
+    if (stopping_) AfterStopping();
+    UpdateUi();
+  });
   idleTimer_->start();
   UpdateUi();
 }
@@ -172,12 +180,16 @@ void MainWindow::CreatePanes() {
 }
 
 void MainWindow::ApplyDataListOptions() {
+  // Read the same way at start and after the dialog: any value but 0 is on.
   const config::SettingsPage& page = pages_.GetPage(config::kPageDataList);
   fullRowCursor_ = page.Value(config::option::kIsFullRowSel, 1) != 0;
   dataList_->SetFullRowCursor(fullRowCursor_);
+  // The grid comes from the option (the element's extended style may add it).
   dataList_->SetShowGrid(page.Value(config::option::kIsShowGrid, 1) != 0);
+  dataList_->SetFlatScrollBars(page.Value(config::option::kIsFlatSB, 0) != 0);
   dataList_->SetToolTipOptions(page.Value(config::option::kShowTT1, 0) != 0,
                                page.Value(config::option::kShowTT2, 1) != 0);
+  // The common or individual list settings decide the style the list slot shows.
   elements_->SetUseIndividualProp(page.Value(config::option::kUseIndividualProp, 1) != 0);
 }
 
@@ -206,14 +218,7 @@ void MainWindow::ApplyChangedPages() {
 
   const config::SettingsPage& list = pages_.GetPage(config::kPageDataList);
   if (list.IsModified()) {
-    fullRowCursor_ = list.Value(config::option::kIsFullRowSel) == 1;
-    dataList_->SetFullRowCursor(fullRowCursor_);
-    dataList_->SetToolTipOptions(list.Value(config::option::kShowTT1) == 1,
-                                 list.Value(config::option::kShowTT2) == 1);
-    // Our list draws its grid from the option rather than from the element's list style, and
-    // the common or individual list settings decide the style the list slot shows.
-    dataList_->SetShowGrid(list.Value(config::option::kIsShowGrid) != 0);
-    elements_->SetUseIndividualProp(list.Value(config::option::kUseIndividualProp) != 0);
+    ApplyDataListOptions();
     if (IsConnected()) ShowListSlotAgain();
     dataList_->Redraw();
   }
@@ -271,24 +276,6 @@ bool MainWindow::IsIdle() const {
   return !worker_ || (!jobStarting_ && !worker_->IsBusy());
 }
 
-void MainWindow::StartJob(int code, std::unique_ptr<ShowData> request) {
-  // A job that has been started but not yet begun would take this code and request as its own
-  // and then be stopped with them, so the new job would find nothing to do. Stop it first. A
-  // request it left untaken is not this job's: every job gets its own, or none.
-  worker_->Stop();
-  worker_->SetJobCode(code);
-  worker_->SetPendingRequest(std::move(request));
-  jobStarting_ = true;
-  jobSlot_.store(code < 0 ? -code : code);
-  try {
-    worker_->Start();
-  } catch (const cmlib::exception& e) {
-    jobStarting_ = false;
-    ReportError(e.text());
-  }
-  UpdateUi();
-}
-
 void MainWindow::ShowQuickViewBar(bool show) {
   quickViewDock_->setVisible(show);
 }
@@ -317,11 +304,23 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  // A load in progress ends first; its queued reports die with the window.
-  worker_->Stop();
-  jobStarting_ = false;
-  // The layout unless "-dontsavelayout" said otherwise; the recent list always.
+  if (closeAfterStop_) {
+    // The job that kept the window has ended (its layout was saved when the user closed it).
+    event->accept();
+    return;
+  }
+  // The layout unless "-dontsavelayout" said otherwise; the recent list always. Saved while the
+  // window still shows as the user left it.
   layout_->SaveLayout();
+  // A load in progress ends first; what it still sends dies with the window. One that does not
+  // end at once keeps the window, out of sight, until it has.
+  if (!StopEverything()) {
+    closeAfterStop_ = true;
+    hide();
+    event->ignore();
+    return;
+  }
+  jobStarting_ = false;
   event->accept();
 }
 

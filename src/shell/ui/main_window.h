@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -225,6 +226,16 @@ class MainWindow : public QMainWindow,
   void GoToRowCommand();
   void OnPageShown(int itemCount, int cursorRow);
   void OnJobEnded();
+  // Stops the loading job, waiting briefly. `disown` drops what the job still sends, for what
+  // it showed is being replaced or closed. False when the job is still ending: the window shows
+  // that it is stopping, and AfterStopping carries out what waited once the job has ended.
+  bool StopJob(bool disown);
+  // The longest the window's thread waits for a job or a count to end.
+  static constexpr std::chrono::milliseconds kStopWait{150};
+  // As StopJob, with the count of the shown table too: before the connection or window goes.
+  bool StopEverything();
+  void AfterStopping();
+  void ForgetDisownedJob();
   void NewOrOpen(unsigned id);
   void TogglePane(QDockWidget* dock);
   bool PaneShown(const QDockWidget* dock) const;
@@ -275,7 +286,14 @@ class MainWindow : public QMainWindow,
   DataListView* dataList_ = nullptr;
   PagerBar* pagerBar_ = nullptr;
   std::optional<PageJob> pendingPage_;  // asked for while a page job ran
-  long long pendingRow_ = -1;           // a restored point's row, once its load has ended
+  // What waits for a job that is still ending: the newest job asked for, a close.
+  std::optional<int> queuedJobCode_;
+  std::unique_ptr<ShowData> queuedJobRequest_;
+  bool stopping_ = false;
+  bool cleanUpAfterStop_ = false;
+  bool closeAfterStop_ = false;
+  bool closeConnectionAfterStop_ = false;
+  long long pendingRow_ = -1;  // a restored point's row, once its load has ended
   QuickViewBar* quickView_ = nullptr;
   DatabaseTree* tree_ = nullptr;
   ReportPane* report_ = nullptr;

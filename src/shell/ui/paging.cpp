@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 
 #include "datasource/cmlib_exception.h"
@@ -47,7 +48,11 @@ void MainWindow::RequestPage(PageJob job) {
     pendingPage_ = job;
     return;
   }
-  worker_->Stop();  // the last job's thread is over already; this only joins it
+  // The last job's thread is idle already; this only joins it.
+  if (!worker_->Stop(kStopWait)) {
+    listCursor_->PageShown(-1, -1);
+    return;
+  }
   worker_->SetPageJob(job);
   try {
     worker_->Start();
@@ -73,13 +78,14 @@ void MainWindow::OnPageShown(int itemCount, int cursorRow) {
     if (pendingPage_) {
       // The newest page asked for meanwhile goes next; the keys wait for it.
       const PageJob next = *std::exchange(pendingPage_, std::nullopt);
-      worker_->Stop();
-      worker_->SetPageJob(next);
-      try {
-        worker_->Start();
-        return;
-      } catch (const cmlib::exception& e) {
-        ReportError(e.text());
+      if (worker_->Stop(kStopWait)) {
+        worker_->SetPageJob(next);
+        try {
+          worker_->Start();
+          return;
+        } catch (const cmlib::exception& e) {
+          ReportError(e.text());
+        }
       }
     }
     dataList_->PageShown(itemCount, cursorRow);

@@ -38,6 +38,8 @@ class FrameStatusBar : public QStatusBar {
   void ShowProgressBar(int handle);
   void SetProgress(int handle, int position);
   void HideProgressBar(int handle);
+  // Hides the bar whoever showed it (a job whose calls no longer count).
+  void HideAnyProgressBar() { HideProgressBar(progressHandle_); }
   QProgressBar* Progress() const { return progress_; }
   bool ProgressVisible() const { return progress_->isVisible(); }
 

@@ -80,7 +80,9 @@ TEST_F(ElementSet, ActivationGivesJobCodesOnlyWhenConnectedAndIdle) {
   EXPECT_FALSE(set.ActivateTreeItem(tree, false, true).has_value());
   EXPECT_FALSE(set.ActivateTreeItem(tree, true, false).has_value());
   EXPECT_EQ(set.ActivateTreeItem(tree, true, true), std::optional<int>(kSlotTable));
-  EXPECT_EQ(set.TableElement(kSlotTable)->GetDisplayName(), "Table: sales.Orders");
+  // The element shows the name once the job runs: until then it still names the place left.
+  EXPECT_EQ(set.TableElement(kSlotTable)->ChosenName(), "sales.Orders");
+  EXPECT_EQ(set.TableElement(kSlotTable)->GetDisplayName(), "Table");
 
   // The data list: from the database, folder names; from a folder, the item's element.
   set.SetListSlot(kSlotDatabase);
@@ -89,7 +91,7 @@ TEST_F(ElementSet, ActivationGivesJobCodesOnlyWhenConnectedAndIdle) {
   EXPECT_FALSE(set.ActivateListItem("Tables", false).has_value());
   set.SetListSlot(kSlotViews);
   EXPECT_EQ(set.ActivateListItem("v1", true), std::optional<int>(kSlotView));
-  EXPECT_EQ(set.TableElement(kSlotView)->GetName(), "v1");
+  EXPECT_EQ(set.TableElement(kSlotView)->ChosenName(), "v1");
   set.SetListSlot(kSlotProcedures);
   EXPECT_FALSE(set.ActivateListItem("proc", true).has_value());
 }
@@ -129,7 +131,7 @@ TEST(ElementTreeChildren, FillOnDemandFromTheSchema) {
   // Activating a table item under "Tables" names the table element.
   tree.selected = blank;
   EXPECT_EQ(frame.elements.ActivateTreeItem(tree, true, true), std::optional<int>(kSlotTable));
-  EXPECT_EQ(frame.Table().GetName(), "order lines");
+  EXPECT_EQ(frame.Table().ChosenName(), "order lines");
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ TEST(NavigationHistory, KeepsTheNewestPointsUpToTheLimit) {
 TEST(NavigationHistory, BackBackForwardRestoresInOrder) {
   TestHistory history;
   history.AddPoint(1, "Data Base", std::nullopt);
-  history.AddPoint(2, "Tables", ShowData{"select * from t", false, false});
+  history.AddPoint(2, "Tables", ShowData{"select * from t", "", false, false});
   history.AddPoint(5, "Table: t", std::nullopt);
 
   history.GoBack();

@@ -20,6 +20,8 @@ struct NavigationRecord {
   int slot;
   std::string statusText;
   std::string query;  // of the request, "<none>" without one
+  std::string table;
+  long long row;
 };
 
 struct FrameFixture {
@@ -29,8 +31,9 @@ struct FrameFixture {
         dataList(services),
         worker(elements, services, dataList, cancel) {
     dataList.SetIdleState(&worker.Idle());
-    worker.SetAddPoint([this](int slot, const std::string& text, std::unique_ptr<ShowData> r) {
-      points.push_back({slot, text, r ? r->query : std::string("<none>")});
+    worker.SetAddPoint([this](int slot, const std::string& text, std::unique_ptr<ShowData> r,
+                              long long row) {
+      points.push_back({slot, text, r ? r->query : std::string("<none>"), r ? r->table : "", row});
     });
   }
 
@@ -51,7 +54,7 @@ struct FrameFixture {
   }
   // Shows a table as a selection would, and waits for its rows to be counted.
   void ShowTable(const std::string& name) {
-    elements.TableElement(kSlotTable)->SetName(name);
+    elements.TableElement(kSlotTable)->ChooseName(name);
     RunJob(kSlotTable);
     Table().EnsureRowCount();
   }

@@ -149,9 +149,10 @@ TEST_F(TableLoad, SameNameRedrawsOnlyAndAnotherNameReloads) {
   EXPECT_EQ(frame.services.columns.size(), 3u);
   EXPECT_EQ(Show("rows100").GetRowCount(), 100);
 
-  // Refresh asks for the last query again, without reloading.
+  // Refresh asks for the table again by name (in key order), without reloading.
   auto refresh = table.RequestRefresh();
-  EXPECT_EQ(refresh->query, "select * from rows100");
+  EXPECT_EQ(refresh->table, "rows100");
+  EXPECT_EQ(refresh->query, "");
   EXPECT_TRUE(refresh->redrawColumns);
   EXPECT_FALSE(refresh->reload);
 

@@ -35,14 +35,25 @@ TEST(WorkerJob, ShowsAFolderThenATableAndAddsPoints) {
   ASSERT_EQ(frame.points.size(), 2u);
   EXPECT_EQ(frame.points[1].slot, kSlotTables);
 
-  // Leaving the table keeps its query in the point; a negative code adds none.
-  frame.RunJob(kSlotTables);
+  // Another table straight after it (the same element): the point is the table left, with the
+  // cursor's row in its rows.
+  frame.dataList.SetCursor(7, 1);
+  frame.ShowTable("rows60");
   ASSERT_EQ(frame.points.size(), 3u);
   EXPECT_EQ(frame.points[2].slot, kSlotTable);
   EXPECT_EQ(frame.points[2].statusText, "Table: rows250");
-  EXPECT_EQ(frame.points[2].query, "select * from rows250");
+  EXPECT_EQ(frame.points[2].table, "rows250");
+  EXPECT_EQ(frame.points[2].query, "");  // the whole table, opened by name again
+  EXPECT_EQ(frame.points[2].row, 7);
+
+  // Leaving a query keeps it in the point; a negative code adds none.
+  frame.RunQuery("select id from rows60 where id > 50");
+  frame.RunJob(kSlotTables);
+  ASSERT_EQ(frame.points.size(), 5u);
+  EXPECT_EQ(frame.points[4].statusText, "Table: rows60");
+  EXPECT_EQ(frame.points[4].query, "select id from rows60 where id > 50");
   frame.RunJob(-kSlotDatabase);
-  EXPECT_EQ(frame.points.size(), 3u);
+  EXPECT_EQ(frame.points.size(), 5u);
 
   EXPECT_TRUE(frame.worker.IsIdle());
   EXPECT_TRUE(frame.services.quickViewEnabled);
