@@ -51,15 +51,25 @@ int xElement::GetChildSlot(int) const {
   return childSlot_;
 }
 
+// The list and its tool tip ask for texts from inside the window's painting: nothing may escape
+// from there, whatever an element throws; a cell that fails shows nothing.
 std::string xElement::Text(int item, int column, std::size_t size) {
   std::vector<char> buffer(size + 1, '\0');
-  get_data(item, column, buffer.data(), size);
+  try {
+    get_data(item, column, buffer.data(), size);
+  } catch (...) {
+    return {};
+  }
   return std::string(buffer.data());
 }
 
 std::string xElement::Description(int item, int column, std::size_t size) {
   std::vector<char> buffer(size + 1, '\0');
-  GetCellDescription(item, column, buffer.data(), size);
+  try {
+    GetCellDescription(item, column, buffer.data(), size);
+  } catch (...) {
+    return {};
+  }
   return std::string(buffer.data());
 }
 

@@ -2,6 +2,7 @@
 // The element family behind the database tree and the data list. Every element knows its name,
 // its place in the hierarchy, how to load its items and how to answer for each item.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -65,10 +66,11 @@ class xElement {
   // List settings (slots 1 to 4 have them).
   bool HasListSettings() const { return hasListSettings_; }
   void SetHasListSettings(bool has) { hasListSettings_ = has; }
-  std::uint32_t ListViewStyle() const { return listViewStyle_; }
-  std::uint32_t ExtendedListStyle() const { return extendedListStyle_; }
-  void SetListViewStyle(std::uint32_t style) { listViewStyle_ = style; }
-  void SetExtendedListStyle(std::uint32_t style) { extendedListStyle_ = style; }
+  // Written by the window's thread (a style command, the settings), read by the loading job.
+  std::uint32_t ListViewStyle() const { return listViewStyle_.load(); }
+  std::uint32_t ExtendedListStyle() const { return extendedListStyle_.load(); }
+  void SetListViewStyle(std::uint32_t style) { listViewStyle_.store(style); }
+  void SetExtendedListStyle(std::uint32_t style) { extendedListStyle_.store(style); }
 
   std::uintptr_t TreeItem() const { return treeItem_; }
   void SetTreeItem(std::uintptr_t item) { treeItem_ = item; }
@@ -91,8 +93,8 @@ class xElement {
   int ownSlot_;
   int itemImage_;
   bool hasListSettings_ = false;
-  std::uint32_t listViewStyle_ = 0;
-  std::uint32_t extendedListStyle_ = 0;
+  std::atomic<std::uint32_t> listViewStyle_{0};
+  std::atomic<std::uint32_t> extendedListStyle_{0};
   std::uintptr_t treeItem_ = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include <QDockWidget>
 #include <QFile>
+#include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -67,6 +68,34 @@ class FrameCommandsTest : public QObject {
     QVERIFY(!window->IsCommandEnabled(cmd::kStyleIcons));
     QCOMPARE(list->ViewStyle(), 1u);
     QCOMPARE(list->Model()->rowCount(), 60);
+  }
+
+  void iconViewsGiveNamesTheirRoom() {
+    MainWindow* window = fx_.StartDemo();
+    QVERIFY(window != nullptr);
+    window->Elements().ActivateListItem("Tables", true);
+    window->StartJob(kSlotTables);
+    QVERIFY(WaitIdle(window));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    DataListView* list = window->DataList();
+    QListView* items = list->ItemsView();
+    for (unsigned command : {cmd::kStyleIcons, cmd::kStyleList}) {
+      window->UpdateUi();
+      window->OnCommand(command);
+      QVERIFY(WaitIdle(window));
+      // Every name fits its item whole: on two lines under a large icon, on one beside a small.
+      const bool icons = command == cmd::kStyleIcons;
+      for (int row = 0; row < list->Model()->rowCount(); ++row) {
+        const QString name = list->Model()->CellText(row, 0);
+        const QRect item = items->visualRect(list->Model()->index(row, 0));
+        const int room = icons ? 2 * (item.width() - 8) : item.width() - 16 - 12;
+        QVERIFY2(items->fontMetrics().horizontalAdvance(name) <= room, qPrintable(name));
+      }
+    }
+    window->OnCommand(cmd::kStyleIcons);
+    QVERIFY(WaitIdle(window));
+    uitest::SaveScreenshot(window, QStringLiteral("icon_view.png"));
   }
 
   void upGoesToTheParentAndQuickViewToAFolder() {

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -254,7 +255,15 @@ class PluginsTest : public QObject {
       plugins->accept();
       return 1;
     });
-    window->OnCommand(cmd::kPlugins);
+    // Opened from the Options menu, as a user reaches it.
+    QAction* item = nullptr;
+    for (QAction* menu : window->Menus()->actions())
+      if (menu->text() == QStringLiteral("&Options"))
+        for (QAction* action : menu->menu()->actions())
+          if (action->objectName() == QStringLiteral("command%1").arg(cmd::kPlugins)) item = action;
+    QVERIFY(item != nullptr);
+    QVERIFY(item->isEnabled());
+    item->trigger();
     QCOMPARE(tableChildren,
              (QStringList{QStringLiteral("Simple text viewer "), QStringLiteral("Hex viewer"),
                           QStringLiteral("Image viewer")}));

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "shell/ui/dialog_hooks.h"
+#include "resources/ui/dialog_hooks.h"
 
 class QWidget;
 

@@ -50,6 +50,15 @@ class WidgetsTest : public QObject {
             .hasMatch(),
         qPrintable(time));
     QCOMPARE(pane.View()->currentIndex().row(), 0);
+    // A row the user picked stays picked as entries arrive; back on the newest, it follows them.
+    pane.View()->setCurrentIndex(model->index(1, 2));
+    pane.AddEntry(0, "second failure");
+    QCOMPARE(pane.View()->currentIndex().row(), 2);
+    QCOMPARE(model->data(pane.View()->currentIndex(), Qt::DisplayRole).toString(),
+             QStringLiteral("first failure"));
+    pane.View()->setCurrentIndex(model->index(0, 0));
+    pane.AddEntry(1, "another note");
+    QCOMPARE(pane.View()->currentIndex().row(), 0);
     // Options replace each other as a whole.
     pane.ApplyReportOptions(false, false, false);
     QVERIFY(!pane.View()->showGrid());

@@ -2,9 +2,11 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "resources/ui/icons.h"
+#include "resources/ui/scroll_bars.h"
 
 namespace quillet::ui {
 
@@ -109,12 +111,27 @@ ReportPane::ReportPane(QWidget* parent) : QWidget(parent) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(view_);
   ApplyReportOptions(true, true, false);
+  // A row picked other than the newest is the user's: new entries leave it picked.
+  connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (!adding_) userPicked_ = current.isValid() && current.row() != 0;
+          });
 }
 
 void ReportPane::AddEntry(int type, const std::string& description) {
+  // The new entry comes first and is picked, unless the user picked an older one: that one stays
+  // picked (it moved down by one). The view follows the newest entry only while the user is not
+  // looking further down.
+  const QModelIndex picked = view_->currentIndex();
+  const bool atTop = view_->verticalScrollBar()->value() == 0;
+  adding_ = true;
   model_->Add(type, description);
-  view_->setCurrentIndex(model_->index(0, 0));
-  view_->scrollToTop();
+  if (picked.isValid() && userPicked_)
+    view_->setCurrentIndex(model_->index(picked.row() + 1, picked.column()));
+  else
+    view_->setCurrentIndex(model_->index(0, 0));
+  adding_ = false;
+  if (atTop) view_->scrollToTop();
   if (view_->isVisible()) view_->viewport()->repaint();
 }
 
@@ -122,8 +139,7 @@ void ReportPane::ApplyReportOptions(bool showGrid, bool fullRowSelect, bool flat
   view_->setShowGrid(showGrid);
   view_->setSelectionBehavior(fullRowSelect ? QAbstractItemView::SelectRows
                                             : QAbstractItemView::SelectItems);
-  // Qt draws no separate "flat" scroll bar; the nearest look is a frameless one.
-  view_->setFrameShape(flatScrollBars ? QFrame::NoFrame : QFrame::StyledPanel);
+  SetFlatScrollBars(view_, flatScrollBars);
   view_->viewport()->update();
 }
 

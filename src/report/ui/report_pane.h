@@ -54,6 +54,8 @@ class ReportPane : public QWidget {
  private:
   ReportModel* model_;
   ReportView* view_;
+  bool adding_ = false;
+  bool userPicked_ = false;
 };
 
 }  // namespace quillet::ui

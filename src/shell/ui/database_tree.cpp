@@ -3,7 +3,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTimer>
+
+#include <utility>
 
 #include "resources/ui/icons.h"
 
@@ -25,8 +28,8 @@ void DatabaseTree::ApplyTreeOptions(bool hasButtons, bool hasLines, bool fullRow
                                     bool trackSelect) {
   setRootIsDecorated(hasButtons);
   setItemsExpandable(true);
-  // Qt's styles draw the hierarchy by indentation; the lines option widens it a little so the
-  // levels read as clearly as with lines.
+  // The lines are drawn in drawBranches; they want a little more room than the indentation.
+  hasLines_ = hasLines;
   setIndentation(hasLines ? 20 : 16);
   fullRowSelect_ = fullRowSelect && !hasLines;
   setAllColumnsShowFocus(fullRowSelect_);
@@ -149,7 +152,12 @@ void DatabaseTree::mouseDoubleClickEvent(QMouseEvent* event) {
   QTreeWidgetItem* item = itemAt(event->position().toPoint());
   if (item != nullptr && event->button() == Qt::LeftButton) {
     setCurrentItem(item);
-    if (handlers_.activate) handlers_.activate();
+    // With hot tracking the first click of the two has activated the item already.
+    if (trackSelect_) {
+      skipRelease_ = true;
+    } else if (handlers_.activate) {
+      handlers_.activate();
+    }
     event->accept();
     return;
   }
@@ -158,10 +166,46 @@ void DatabaseTree::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void DatabaseTree::mouseReleaseEvent(QMouseEvent* event) {
   QTreeWidget::mouseReleaseEvent(event);
-  // With hot tracking a single click on an item activates it, as a double-click would.
-  if (trackSelect_ && event->button() == Qt::LeftButton && handlers_.activate &&
-      itemAt(event->position().toPoint()) != nullptr)
+  if (std::exchange(skipRelease_, false)) return;
+  // With hot tracking a single click on an item's label activates it, as a double-click would;
+  // a click on its expand arrow only expands it.
+  const QPoint at = event->position().toPoint();
+  QTreeWidgetItem* item = itemAt(at);
+  if (trackSelect_ && event->button() == Qt::LeftButton && handlers_.activate && item != nullptr &&
+      visualItemRect(item).contains(at))
     handlers_.activate();
+}
+
+void DatabaseTree::drawBranches(QPainter* painter, const QRect& rect,
+                                const QModelIndex& index) const {
+  QTreeWidget::drawBranches(painter, rect, index);
+  if (!hasLines_) return;
+  // Dotted lines from each item to its parent's column, and on through the columns of the
+  // ancestors that have more children below; a gap is left around an expand arrow.
+  const int indent = indentation();
+  const int mid = rect.center().y();
+  const bool arrow = rootIsDecorated() || index.parent().isValid();
+  const bool hasChildren = model()->hasChildren(index);
+  int x = rect.right() - indent + 1 + indent / 2;
+  painter->save();
+  QPen pen(palette().color(QPalette::Mid));
+  pen.setStyle(Qt::DotLine);
+  painter->setPen(pen);
+  const int gap = hasChildren && arrow ? 5 : 0;
+  if (arrow) {
+    const bool more = index.sibling(index.row() + 1, 0).isValid();
+    painter->drawLine(x + gap, mid, rect.right(), mid);
+    if (index.parent().isValid() || index.row() > 0) painter->drawLine(x, rect.top(), x, mid - gap);
+    if (more) painter->drawLine(x, mid + gap, x, rect.bottom());
+  }
+  for (QModelIndex ancestor = index.parent(); ancestor.isValid(); ancestor = ancestor.parent()) {
+    x -= indent;
+    if (x < rect.left()) break;
+    if (ancestor.sibling(ancestor.row() + 1, 0).isValid()) {
+      painter->drawLine(x, rect.top(), x, rect.bottom());
+    }
+  }
+  painter->restore();
 }
 
 }  // namespace quillet::ui

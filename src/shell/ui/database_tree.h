@@ -54,6 +54,7 @@ class DatabaseTree : public QTreeWidget, public ElementTree {
   void keyPressEvent(QKeyEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
 
  private:
   void OnExpanded(QTreeWidgetItem* item);
@@ -65,6 +66,8 @@ class DatabaseTree : public QTreeWidget, public ElementTree {
   std::unordered_set<QTreeWidgetItem*> live_;
   bool trackSelect_ = false;
   bool fullRowSelect_ = false;
+  bool hasLines_ = true;
+  bool skipRelease_ = false;  // the release that ends a double-click
 };
 
 }  // namespace quillet::ui

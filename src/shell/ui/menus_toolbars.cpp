@@ -145,7 +145,8 @@ void MainWindow::CreateMenus() {
   refreshOnShow(database);
 
   QMenu* options = menus_->addMenu(QStringLiteral("&Options"));
-  add(options, {cmd::kConfiguration, 0, cmd::kSaveConfiguration, cmd::kExportConfiguration});
+  add(options,
+      {cmd::kConfiguration, cmd::kPlugins, 0, cmd::kSaveConfiguration, cmd::kExportConfiguration});
   refreshOnShow(options);
 
   QMenu* help = menus_->addMenu(QStringLiteral("&Help"));

@@ -1,14 +1,17 @@
 #include "tabledata/ui/data_list_view.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 #include <QToolTip>
 #include <QVBoxLayout>
 
 #include "elements/element.h"
 #include "plugins/plugin_hand_over.h"
 #include "resources/string_table.h"
+#include "resources/ui/scroll_bars.h"
 #include "tabledata/data_list_model.h"
 #include "tabledata/ui/data_cell_delegate.h"
 
@@ -19,6 +22,21 @@ constexpr unsigned kStringEmptyMenu = 63100;  // "(empty)"
 constexpr int kMarkerColumnWidth = 20;
 constexpr int kToolTipOffset = 15;
 constexpr int kToolTipMaxWidth = 300;
+
+// Items of the icon and list views take the whole cell of the view's grid, so a name has that
+// room (two lines under a large icon) before it is cut.
+class GridItemDelegate : public QStyledItemDelegate {
+ public:
+  explicit GridItemDelegate(QListView* view) : QStyledItemDelegate(view), view_(view) {}
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    const QSize grid = view_->gridSize();
+    if (!grid.isValid()) return QStyledItemDelegate::sizeHint(option, index);
+    return grid - QSize(4, 4);
+  }
+
+ private:
+  QListView* view_;
+};
 
 bool IsNavigationKey(int key) {
   switch (key) {
@@ -142,6 +160,7 @@ DataListView::DataListView(DataListModel& cursor, QWidget* parent)
   items_->setSelectionMode(QAbstractItemView::SingleSelection);
   items_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   items_->setUniformItemSizes(true);
+  items_->setItemDelegate(new GridItemDelegate(items_));
 
   stack_->addWidget(table_);
   stack_->addWidget(items_);
@@ -165,8 +184,10 @@ void DataListView::SetViewStyle(unsigned style) {
       break;
     case kStyleIcons:
       items_->setViewMode(QListView::IconMode);
+      // Room for names of two lines under the icon, as file managers give them.
       items_->setIconSize(QSize(32, 32));
-      items_->setGridSize(QSize(104, 76));
+      items_->setGridSize(QSize(128, 32 + 2 * items_->fontMetrics().lineSpacing() + 16));
+      items_->setTextElideMode(Qt::ElideMiddle);
       items_->setFlow(QListView::LeftToRight);
       items_->setWrapping(true);
       items_->setResizeMode(QListView::Adjust);
@@ -178,7 +199,7 @@ void DataListView::SetViewStyle(unsigned style) {
     case kStyleList:
       items_->setViewMode(QListView::ListMode);
       items_->setIconSize(QSize(16, 16));
-      items_->setGridSize(QSize());
+      FitListGrid();
       items_->setFlow(style_ == kStyleSmallIcons ? QListView::LeftToRight : QListView::TopToBottom);
       items_->setWrapping(true);
       items_->setResizeMode(QListView::Adjust);
@@ -222,7 +243,23 @@ void DataListView::DeleteColumns() {
 
 void DataListView::SetItemCount(int count) {
   model_->SetItemCount(count);
+  if (style_ == kStyleSmallIcons || style_ == kStyleList) FitListGrid();
   SyncCurrentIndex();
+}
+
+void DataListView::FitListGrid() {
+  // Every item gets the room of the longest name (items are laid out alike, which keeps a long
+  // list fast); a name longer than a third of the view is cut in its middle.
+  const int cap = std::max(120, width() / 3);
+  int widest = 0;
+  const int rows = std::min(model_->rowCount(), 5000);
+  for (int row = 0; row < rows && widest < cap; ++row) {
+    widest = std::max(widest, items_->fontMetrics().horizontalAdvance(model_->CellText(row, 0)));
+  }
+  items_->setTextElideMode(Qt::ElideMiddle);
+  items_->setGridSize(
+      QSize(std::min(widest, cap) + items_->iconSize().width() + 24,
+            std::max(items_->iconSize().height(), items_->fontMetrics().lineSpacing()) + 6));
 }
 
 void DataListView::Redraw() {
@@ -237,7 +274,26 @@ void DataListView::SetFullRowCursor(bool on) {
 }
 
 void DataListView::SetShowGrid(bool on) {
-  table_->setShowGrid(on);
+  showGrid_ = on;
+  ApplyLooks();
+}
+
+void DataListView::SetFlatScrollBars(bool on) {
+  flatScrollBars_ = on;
+  ApplyLooks();
+}
+
+void DataListView::SetExtendedStyle(std::uint32_t style) {
+  extendedStyle_ = style;
+  ApplyLooks();
+}
+
+void DataListView::ApplyLooks() {
+  table_->setShowGrid(showGrid_ || (extendedStyle_ & kExGridLines) != 0);
+  const bool flat = flatScrollBars_ || (extendedStyle_ & kExFlatScrollBars) != 0;
+  ::quillet::ui::SetFlatScrollBars(table_, flat);
+  ::quillet::ui::SetFlatScrollBars(items_, flat);
+  table_->viewport()->update();
 }
 
 void DataListView::SetToolTipOptions(bool onPlainClick, bool onShiftClick) {
@@ -375,15 +431,20 @@ void DataListView::HandleToolTipClick(const QPoint& viewportPos, const QPoint& g
   const QString title = QString::fromStdString(element->GetDisplayName()).toHtmlEscaped();
   lastToolTip_ =
       QString::fromStdString(element->GetDisplayName()) + QLatin1Char('\n') + description;
+  // At most 300 pixels wide: a longer description wraps.
+  const bool wide = table_->fontMetrics().horizontalAdvance(description) + 24 > kToolTipMaxWidth;
   const QString html =
       QStringLiteral(
-          "<table style='max-width:%1px'><tr><td><img src=':/icons/report_information.svg' "
+          "<table%1><tr><td><img src=':/icons/report_information.svg' "
           "width='16' height='16'></td><td><b>%2</b></td></tr><tr><td></td><td>%3</td>"
           "</tr></table>")
-          .arg(kToolTipMaxWidth)
+          .arg(wide ? QStringLiteral(" width='%1'").arg(kToolTipMaxWidth) : QString())
           .arg(title, description.toHtmlEscaped());
+  // It stays up as long as the platform's list tips do: ten thousand double-click times, kept to
+  // the 16 bits the delay has there.
+  const int stay = (QApplication::doubleClickInterval() * 10000) & 0xFFFF;
   QToolTip::showText(globalPos + QPoint(kToolTipOffset, kToolTipOffset), html, table_,
-                     QRect(viewportPos - QPoint(1, 1), viewportPos + QPoint(1, 1)));
+                     QRect(viewportPos - QPoint(1, 1), viewportPos + QPoint(1, 1)), stay);
 }
 
 void DataListView::OpenCellMenu() {

@@ -8,6 +8,7 @@
 #include <QStackedWidget>
 #include <QTableView>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -90,11 +91,18 @@ class DataListView : public QWidget {
   void SetItemCount(int count);
   void Redraw();
 
-  // Options of the data list settings.
+  // Options of the data list settings: the list's own looks.
   void SetFullRowCursor(bool on);
-  bool FullRowCursor() const { return fullRow_; }
+  bool FullRowCursor() const { return fullRow_ || (extendedStyle_ & kExFullRowSelect) != 0; }
   void SetShowGrid(bool on);
+  void SetFlatScrollBars(bool on);
   void SetToolTipOptions(bool onPlainClick, bool onShiftClick);
+  // The shown element's extended style, added to the list's own looks: grid lines, a whole-row
+  // cursor, flat scroll bars.
+  static constexpr std::uint32_t kExGridLines = 0x1;
+  static constexpr std::uint32_t kExFullRowSelect = 0x20;
+  static constexpr std::uint32_t kExFlatScrollBars = 0x100;
+  void SetExtendedStyle(std::uint32_t style);
 
   int CursorRow() const;
   int CursorColumn() const;
@@ -145,7 +153,13 @@ class DataListView : public QWidget {
   DataTableView* table_;
   DataItemsView* items_;
   QMenu* cellMenu_;
+  void ApplyLooks();
+  void FitListGrid();
+
   unsigned style_ = kStyleReport;
+  bool showGrid_ = true;
+  bool flatScrollBars_ = false;
+  std::uint32_t extendedStyle_ = 0;
   bool markerColumn_ = false;
   bool fullRow_ = true;
   bool tipOnClick_ = false;
