@@ -256,6 +256,8 @@ void MainWindow::ExecuteSql() {
   request->redrawColumns = true;
   request->reload = true;
   request->query = sqlPane_->GetQueryText();
+  // Before the job runs: a query that fails is kept too, for the user to mend and run again.
+  sqlPane_->RecordQuery(request->query);
   StartJob(slot, std::move(request));
 }
 

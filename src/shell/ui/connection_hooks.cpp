@@ -159,6 +159,7 @@ void MainWindow::Open(const std::string& text, bool isFile) {
 
 int MainWindow::OnOpenedHook() {
   SetTitle(true);
+  sqlPane_->LoadHistory(store_, connection_->DisplayName());
   session_ = connection_->Session();
   if (const auto source = connection_->DataSource()) {
     if (const std::string notice = source->ReadOnlyNotice(); !notice.empty()) {
@@ -203,6 +204,7 @@ int MainWindow::OnClosedHook() {
   tree_->DeleteAllItems();
   dataList_->DeleteColumns();
   sqlPane_->ClearQueryText();
+  sqlPane_->UnloadHistory();
   status_->SetPaneText(FrameStatusBar::kElementStatusPane, QString());
   status_->SetPaneText(FrameStatusBar::kObjectCountPane, QString());
   return 0;
