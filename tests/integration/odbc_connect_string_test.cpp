@@ -177,6 +177,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TypeCase{SQL_LONGVARBINARY, 0, "bytea", DBTYPE_BYTES, kSizeUnlimited},
                       TypeCase{SQL_REAL, 8, "float4", DBTYPE_R8, 8},
                       TypeCase{SQL_GUID, 37, "uuid", DBTYPE_GUID, 16},
+                      // psqlODBC's boolean as text is still a boolean.
+                      TypeCase{SQL_WVARCHAR, 5, "bool", DBTYPE_BOOL, 2},
                       // MariaDB's tinyint (and boolean) is signed.
                       TypeCase{SQL_TINYINT, 3, "tinyint", DBTYPE_I1, 1},
                       TypeCase{SQL_TINYINT, 3, "tinyint", DBTYPE_UI1, 1, true}));

@@ -13,6 +13,8 @@
 #include "config/key_path.h"
 #include "config/option_groups.h"
 #include "config/registry_store.h"
+#include "export/export_arguments.h"
+#include "export/export_command.h"
 #include "shell/single_instance.h"
 #include "shell/ui/frame_manager.h"
 #include "shell/ui/instance_channel.h"
@@ -51,6 +53,10 @@ bool DeferToFirstInstance(shell::SingleInstance& instance,
 }  // namespace
 
 int RunApplication(int argc, char** argv) {
+  // An export and the usage text run without a window: no display, no other Quillet involved.
+  if (exporting::IsCommandLineRun(argc, argv))
+    return exporting::RunExportCommand(argc, argv, stdout, stderr);
+
   // The options are read from the arguments as the system handed them, before Qt takes its own.
   std::vector<std::string> arguments(argv, argv + argc);
   config::RegistryStore& store = config::RegistryStore::Default();

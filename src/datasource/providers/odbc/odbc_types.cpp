@@ -33,6 +33,9 @@ DBCOLUMNINFO Fixed(DBTYPE type, std::uint32_t size) {
 }  // namespace
 
 DBCOLUMNINFO MapColumn(const ColumnDescription& c) {
+  // psqlODBC hands a boolean over as text by default (its BoolsAsChar option); the values are
+  // read as that text, but the column is still a boolean, which an export writes as one.
+  if (c.typeName == "bool") return Fixed(DBTYPE_BOOL, 2);
   // Long or unsized text is kept inline up to the cell's limit, unless it is a bounded
   // character column that the driver calls long (its own bound decides then, as for any
   // varchar).
