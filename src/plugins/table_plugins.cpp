@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 #include "datasource/cmlib_exception.h"
 #include "datasource/rowset_base.h"
@@ -192,17 +193,10 @@ bool TablePlugins::WriteCell(int row, int column, BlobInfo* info) {
 }
 
 void TablePlugins::CopyValueStream(long long absoluteRow, int column, QuilletStream* stream) {
-  SessionRef session = element_.CurrentSession();
-  if (!session) RaiseProviderError(ids::kContextField, db::E_UNEXPECTED);
-  std::shared_ptr<db::ICommand> command;
-  db::HRESULT hr = session->CreateCommand(&command);
-  if (db::Succeeded(hr) && !command) hr = db::E_UNEXPECTED;
-  Check(hr);
-  Check(command->SetCommandText(db::DBGUID_DEFAULT, db::Utf8ToUtf16(element_.GetLastQuery())));
+  // The rows in the order the list shows them: a whole table is opened by name in key order,
+  // which a plain "select *" need not follow.
   ValueCopy copy;
-  std::int64_t affected = 0;
-  Check(command->Execute(&copy.rowset, &affected));
-  if (!copy.rowset) Check(db::DB_E_NOTABLE);
+  copy.rowset = element_.OpenShownRowsAgain(ids::kContextField);
 
   // One binding: the column as a stream object, its length and status after the pointer.
   static const db::DBOBJECT kStreamObject{0, db::IID_ISequentialStream};
@@ -222,7 +216,7 @@ void TablePlugins::CopyValueStream(long long absoluteRow, int column, QuilletStr
 
   std::size_t obtained = 0;
   if (absoluteRow == 0) Check(copy.rowset->RestartPosition());
-  hr = copy.rowset->GetNextRows(absoluteRow, 1, &obtained, &copy.row);
+  const db::HRESULT hr = copy.rowset->GetNextRows(absoluteRow, 1, &obtained, &copy.row);
   Check(hr);
   if (hr != db::S_OK) {
     copy.row = db::DB_NULL_HROW;
@@ -243,6 +237,45 @@ void TablePlugins::CopyValueStream(long long absoluteRow, int column, QuilletStr
     if (read > 0) Write(stream, piece.data(), read);
     if (read < kCopyPiece) break;
   }
+}
+
+std::optional<WholeValue> TablePlugins::ReadWholeValue(int row, int column) {
+  if (element_.CellStatus(row, column) == db::DBSTATUS_S_ISNULL) return std::nullopt;
+  BlobInfo info{};
+  if (!WriteCellToStorage(row, column, &info)) {
+    ReleaseCellStorage(&info);
+    throw cmlib::exception(LoadResourceString(ids::kContextField));
+  }
+  WholeValue value;
+  std::uint64_t size = 0;
+  StreamSize(info.stream, &size);
+  value.bytes.resize(static_cast<std::size_t>(size));
+  info.stream->vtbl->Seek(info.stream, 0, 0, nullptr);
+  std::size_t done = 0;
+  while (done < value.bytes.size()) {
+    std::uint32_t read = 0;
+    const auto piece = static_cast<std::uint32_t>(std::min<std::size_t>(
+        value.bytes.size() - done, std::numeric_limits<std::uint32_t>::max()));
+    if (info.stream->vtbl->Read(info.stream, value.bytes.data() + done, piece, &read) < 0 ||
+        read == 0)
+      break;
+    done += read;
+  }
+  value.bytes.resize(done);
+  const std::uint32_t type = info.type;
+  ReleaseCellStorage(&info);
+  // Text comes with its terminator (and the zero fill of an inline value): up to the first one.
+  if (type == db::DBTYPE_WSTR) {
+    std::u16string wide(value.bytes.size() / 2, u'\0');
+    std::memcpy(wide.data(), value.bytes.data(), wide.size() * 2);
+    wide.resize(std::min(wide.size(), wide.find(u'\0')));
+    value.bytes = db::Utf16ToUtf8(wide);
+  } else if (type == db::DBTYPE_STR) {
+    value.bytes.resize(std::min(value.bytes.size(), value.bytes.find('\0')));
+  } else {
+    value.binary = true;
+  }
+  return value;
 }
 
 void TablePlugins::ReleaseCellStorage(BlobInfo* info) {

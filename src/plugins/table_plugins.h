@@ -3,6 +3,7 @@
 // cell or shown one, the cell's whole value is written into the element's storage stream.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "plugins/blob_storage.h"
@@ -14,6 +15,12 @@ class FrameServices;
 class xElement_Table;
 
 namespace plugins {
+
+// A cell's value read whole: text in UTF-8, or the bytes of a binary value.
+struct WholeValue {
+  std::string bytes;
+  bool binary = false;
+};
 
 class TablePlugins : public PluginHandOver {
  public:
@@ -38,6 +45,10 @@ class TablePlugins : public PluginHandOver {
   bool WriteCellToStorage(int row, int column, BlobInfo* info);
   // Drops the stream and its data; `info` no longer holds a stream.
   void ReleaseCellStorage(BlobInfo* info);
+  // The whole value of a cell (row in page, column from 1), read again where the cache holds a
+  // part of it; nothing for a null value. Throws cmlib::exception when it cannot be read (the
+  // cause is reported as well).
+  std::optional<WholeValue> ReadWholeValue(int row, int column);
 
   const BlobStorage& Storage() const { return storage_; }
 

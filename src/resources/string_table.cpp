@@ -136,6 +136,12 @@ constexpr StringEntry kStrings[] = {
 
     // The loading job.
     {64650, "Stopping..."},
+
+    // Exporting rows.
+    {64660, "Exporting rows: %s..."},
+    {64661, "Exported %s rows to %s"},
+    {64662, "The export was stopped; no file was written."},
+    {64663, "The export of %s failed; no file was written: %s"},
 };
 
 static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),

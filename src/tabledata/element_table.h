@@ -71,6 +71,10 @@ class xElement_Table : public xElement, public Pager, public QueryHolder {
   static std::string TableQuery(const std::string& name);
 
   std::vector<ColumnInfo> Columns() const;
+  // The rows shown, opened again on their own the way the list opened them (the whole table by
+  // name, in key order; a query as typed), for reading a value whole or exporting every row.
+  // A failure is raised with the context string `contextId`.
+  std::shared_ptr<db::IRowset> OpenShownRowsAgain(unsigned contextId);
   // Status of a cached cell (row in page, column from 1); the plug-in side uses it to treat a
   // value cut at the inline limit like long data.
   db::DBSTATUS CellStatus(int row, int column) const;
@@ -95,7 +99,8 @@ class xElement_Table : public xElement, public Pager, public QueryHolder {
   void RedrawColumns();
   void LoadData(const ShowData& request);
   void RunLoad(const ShowData& request, ProgressHandle progress);
-  std::shared_ptr<db::IRowset> OpenRows(const ShowData& request, const std::string& query);
+  std::shared_ptr<db::IRowset> OpenRows(const ShowData& request, const std::string& query,
+                                        unsigned contextId);
   std::shared_ptr<db::IRowset> ExecuteQuery(const std::string& query, unsigned contextId);
   // Release the current row, fetch one row after `skip` rows, read it into the row buffer.
   db::HRESULT FetchRow(long long skip);

@@ -117,7 +117,8 @@ std::shared_ptr<db::IRowset> xElement_Table::ExecuteQuery(const std::string& que
 }
 
 std::shared_ptr<db::IRowset> xElement_Table::OpenRows(const ShowData& request,
-                                                      const std::string& query) {
+                                                      const std::string& query,
+                                                      unsigned contextId) {
   // The whole table, opened by name where the provider can: it orders the rows by the
   // table's key, so any page can be reached by key.
   if (request.query.empty()) {
@@ -126,12 +127,19 @@ std::shared_ptr<db::IRowset> xElement_Table::OpenRows(const ShowData& request,
       const db::HRESULT hr = session->OpenRowset(db::Utf8ToUtf16(GetName()), &rowset);
       if (hr != db::E_NOTIMPL) {
         ThrowIfStopped();
-        if (db::Failed(hr)) RaiseProviderError(ids::kContextColumns, hr);
+        if (db::Failed(hr)) RaiseProviderError(contextId, hr);
         if (rowset) return rowset;
       }
     }
   }
-  return ExecuteQuery(query, ids::kContextColumns);
+  return ExecuteQuery(query, contextId);
+}
+
+std::shared_ptr<db::IRowset> xElement_Table::OpenShownRowsAgain(unsigned contextId) {
+  const std::string query = GetLastQuery();
+  ShowData request;
+  if (query != TableQuery(GetName())) request.query = query;
+  return OpenRows(request, query, contextId);
 }
 
 void xElement_Table::RunLoad(const ShowData& request, ProgressHandle progress) {
@@ -144,7 +152,7 @@ void xElement_Table::RunLoad(const ShowData& request, ProgressHandle progress) {
 
   // The query runs once: its rowset gives the columns and then the rows.
   services.ReportStep(progress, steps::kColumnInfo, 5);
-  std::shared_ptr<db::IRowset> rowset = OpenRows(request, query);
+  std::shared_ptr<db::IRowset> rowset = OpenRows(request, query, ids::kContextColumns);
   {
     std::vector<db::DBCOLUMNINFO> info;
     db::HRESULT hr = rowset->GetColumnInfo(&info);

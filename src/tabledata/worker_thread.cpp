@@ -128,6 +128,12 @@ void WorkerThread::SetPageJob(PageJob job) {
   paging_ = true;
 }
 
+void WorkerThread::SetTaskJob(std::function<void()> task) {
+  std::lock_guard lock(jobLock_);
+  taskJob_ = std::move(task);
+  paging_ = true;
+}
+
 void WorkerThread::SetJobCode(int code) {
   std::lock_guard lock(jobLock_);
   jobCode_ = code;
@@ -145,9 +151,20 @@ void WorkerThread::SetPendingRequest(std::unique_ptr<ShowData> request) {
 
 int WorkerThread::Run() {
   std::optional<PageJob> pageJob;
+  std::function<void()> task;
   {
     std::lock_guard lock(jobLock_);
     pageJob = std::exchange(pageJob_, std::nullopt);
+    task = std::exchange(taskJob_, nullptr);
+  }
+  if (task) {
+    try {
+      task();
+    } catch (...) {
+    }
+    paging_ = false;
+    services_.JobEnded();
+    return 0;
   }
   if (pageJob) {
     RunPage(*pageJob);

@@ -85,6 +85,10 @@ class WorkerThread {
   // alone and is busy through IsPaging instead.
   void SetPageJob(PageJob job);
   bool IsPaging() const { return paging_.load(); }
+  // Makes the next job a task of its own (an export): like a page job it leaves the list
+  // readable, and keeps the worker busy until it ends. The task reports through the frame's
+  // services itself; whatever it throws is caught.
+  void SetTaskJob(std::function<void()> task);
   void SetAddPoint(AddPointFn addPoint) { addPoint_ = std::move(addPoint); }
 
   bool IsIdle() const { return idle_.IsIdle(); }
@@ -110,7 +114,8 @@ class WorkerThread {
   int jobCode_ = 0;
   std::unique_ptr<ShowData> pending_;
   std::optional<PageJob> pageJob_;
-  std::atomic<bool> paging_{false};
+  std::function<void()> taskJob_;
+  std::atomic<bool> paging_{false};  // a page or task job is on its way or running
 
   std::thread thread_;
   int exitCode_ = 0;

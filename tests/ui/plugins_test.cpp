@@ -55,12 +55,13 @@ int FindColumn(DataListView* list, const QString& title) {
   return -1;
 }
 
+// The viewers' part of a cell menu: what comes before the window's own commands.
 QStringList MenuTexts(QMenu* menu) {
   QStringList texts;
-  for (QAction* action : menu->actions())
-    texts << (action->isSeparator()
-                  ? QStringLiteral("---")
-                  : (action->isEnabled() ? QString() : QStringLiteral("gray ")) + action->text());
+  for (QAction* action : menu->actions()) {
+    if (action->isSeparator()) break;
+    texts << (action->isEnabled() ? QString() : QStringLiteral("gray ")) + action->text();
+  }
   return texts;
 }
 

@@ -1,5 +1,6 @@
 #include "resources/ui/dialog_hooks.h"
 
+#include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -24,6 +25,11 @@ NumberHandler& CurrentNumberHandler() {
   return handler;
 }
 
+DialogRunner& CurrentDialogRunner() {
+  static DialogRunner runner;
+  return runner;
+}
+
 QMessageBox::Icon ToQtIcon(BoxIcon icon) {
   switch (icon) {
     case BoxIcon::kError:
@@ -41,6 +47,15 @@ QMessageBox::Icon ToQtIcon(BoxIcon icon) {
 }
 
 }  // namespace
+
+void SetDialogRunner(DialogRunner runner) {
+  CurrentDialogRunner() = std::move(runner);
+}
+
+int RunDialog(QDialog& dialog) {
+  if (CurrentDialogRunner()) return CurrentDialogRunner()(dialog);
+  return dialog.exec();
+}
 
 void SetMessageHandler(MessageHandler handler) {
   CurrentMessageHandler() = std::move(handler);

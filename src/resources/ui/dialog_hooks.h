@@ -10,6 +10,8 @@
 
 class QWidget;
 
+class QDialog;
+
 namespace quillet::ui {
 
 enum class BoxIcon { kNone, kError, kWarning, kInformation, kQuestion };
@@ -48,7 +50,12 @@ using FileHandler = std::function<QString(const FileRequest&)>;
 // A handler returns the number entered, or std::nullopt for Cancel.
 using NumberHandler = std::function<std::optional<long long>(const NumberRequest&)>;
 
+// A runner shows a dialog of the program's own and returns its result (QDialog::Accepted or
+// Rejected); tests fill the dialog in and accept it instead of a user.
+using DialogRunner = std::function<int(QDialog&)>;
+
 // Replace the real dialogs (tests); an empty handler restores them.
+void SetDialogRunner(DialogRunner runner);
 void SetMessageHandler(MessageHandler handler);
 void SetFileHandler(FileHandler handler);
 void SetNumberHandler(NumberHandler handler);
@@ -57,6 +64,8 @@ QMessageBox::StandardButton ShowMessageBox(const MessageRequest& request);
 QMessageBox::StandardButton ShowMessageBox(QWidget* owner, const QString& caption,
                                            const QString& text, BoxIcon icon,
                                            BoxButtons buttons = BoxButtons::kOk);
+// Shows `dialog` modally through the runner, if one is set.
+int RunDialog(QDialog& dialog);
 // Empty when the user cancelled.
 QString ChooseFile(const FileRequest& request);
 // A number the user types, kept within the request's range; std::nullopt when cancelled.

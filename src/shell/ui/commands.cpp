@@ -22,6 +22,7 @@
 #include "shell/ui/status_bar.h"
 #include "sqlwindow/ui/sql_pane.h"
 #include "tabledata/ui/data_list_view.h"
+#include "tabledata/ui/virtual_list_model.h"
 
 namespace quillet::ui {
 namespace {
@@ -157,6 +158,14 @@ bool MainWindow::RouteFrameCommand(unsigned id) {
       return true;
     case cmd::kExecuteSql:
       ExecuteSql();
+      return true;
+    case cmd::kCopy:
+    case cmd::kCopyRow:
+    case cmd::kCopyPage:
+      CopyCommand(id);
+      return true;
+    case cmd::kExportRows:
+      ExportRowsCommand();
       return true;
     case cmd::kConfiguration:
       ShowConfiguration();
@@ -348,6 +357,11 @@ void MainWindow::UpdateUi() {
   const bool counting =
       shown != nullptr && shown->GetPager() != nullptr && shown->GetPager()->CountRunning();
   SetEnabled(cmd::kStop, connected && (!idle || counting));
+  const bool rowsShown = connected && idle && dataList_->Model()->rowCount() > 0;
+  for (unsigned id : {cmd::kCopy, cmd::kCopyRow, cmd::kCopyPage}) SetEnabled(id, rowsShown);
+  xElement* listed = elements_->Element(elements_->ListSlot());
+  SetEnabled(cmd::kExportRows, connected && idle && listed != nullptr &&
+                                   listed->GetSqlTarget() != nullptr && listed->HasData());
   EnablePagingCommands(connected, idle);
 
   const unsigned styles[] = {cmd::kStyleIcons, cmd::kStyleSmallIcons, cmd::kStyleList,

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/option_groups.h"
 #include "config/page_set.h"
@@ -236,6 +237,16 @@ class MainWindow : public QMainWindow,
   bool StopEverything();
   void AfterStopping();
   void ForgetDisownedJob();
+  // Export Rows: asks where to, then exports as a job.
+  void ExportRowsCommand();
+  // Copy, Copy Row and Copy Page to the clipboard.
+  void CopyCommand(unsigned id);
+  // A cell's value as copied: long values read whole, binary ones as hex (`ask`: confirmed when
+  // large). Nothing when the user declined or the value could not be read.
+  std::optional<std::string> CellValueForCopy(int row, int column, bool ask);
+  bool CopyRows(int first, int count, std::string* text);
+  std::vector<std::string> CopyHeader() const;
+  int FirstValueColumn() const;
   void NewOrOpen(unsigned id);
   void TogglePane(QDockWidget* dock);
   bool PaneShown(const QDockWidget* dock) const;

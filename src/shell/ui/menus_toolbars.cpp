@@ -9,6 +9,7 @@
 #include "resources/string_table.h"
 #include "resources/ui/icons.h"
 #include "shell/ui/main_window.h"
+#include "tabledata/ui/data_list_view.h"
 
 namespace quillet::ui {
 namespace {
@@ -56,6 +57,15 @@ const Accelerator kAccelerators[] = {
     {cmd::kNextPage, Qt::CTRL | Qt::Key_PageDown},
 };
 
+// Copying belongs to the data list: elsewhere (the SQL editor, the report) the keys keep their
+// own meaning.
+const Accelerator kListAccelerators[] = {
+    {cmd::kCopy, Qt::CTRL | Qt::Key_C},
+    {cmd::kCopyRow, Qt::CTRL | Qt::SHIFT | Qt::Key_C},
+};
+constexpr unsigned kListCommands[] = {cmd::kCopy, cmd::kCopyRow, cmd::kCopyPage, 0,
+                                      cmd::kExportRows};
+
 constexpr unsigned kCheckable[] = {cmd::kStandardButtons, cmd::kDatabaseButtons, cmd::kLockToolBars,
                                    cmd::kStatusBar,       cmd::kQuickViewBar,    cmd::kDatabaseTree,
                                    cmd::kReportWindow,    cmd::kSqlWindow};
@@ -91,6 +101,20 @@ void MainWindow::CreateActions() {
       action->setShortcut(QKeySequence(accelerator.keys));
       action->setShortcutContext(Qt::WindowShortcut);
     }
+  for (const Accelerator& accelerator : kListAccelerators)
+    if (QAction* action = Action(accelerator.id)) {
+      removeAction(action);
+      action->setShortcut(QKeySequence(accelerator.keys));
+      action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    }
+  // The list's context menu, and the end of its cell menu.
+  QList<QAction*> listActions;
+  for (unsigned id : kListCommands) {
+    QAction* action = id != 0 ? Action(id) : new QAction(this);
+    if (id == 0) action->setSeparator(true);
+    listActions << action;
+  }
+  dataList_->SetListActions(listActions);
   for (unsigned id : kCheckable)
     if (QAction* action = Action(id)) action->setCheckable(true);
   auto* styles = new QActionGroup(this);
@@ -118,13 +142,17 @@ void MainWindow::CreateMenus() {
   };
 
   fileMenu_ = menus_->addMenu(QStringLiteral("&File"));
-  add(fileMenu_,
-      {cmd::kNewDataLink, cmd::kNewConnectionString, cmd::kOpenDataLink, cmd::kCloseConnection, 0});
+  add(fileMenu_, {cmd::kNewDataLink, cmd::kNewConnectionString, cmd::kOpenDataLink,
+                  cmd::kCloseConnection, 0, cmd::kExportRows, 0});
   QAction* recentEnd = fileMenu_->addSeparator();
   recentEnd->setObjectName(QStringLiteral("recentEnd"));
   add(fileMenu_, {cmd::kExit});
   refreshOnShow(fileMenu_);
   connect(fileMenu_, &QMenu::aboutToShow, this, [this] { FillRecentMenu(fileMenu_); });
+
+  QMenu* edit = menus_->addMenu(QStringLiteral("&Edit"));
+  add(edit, {cmd::kCopy, cmd::kCopyRow, cmd::kCopyPage});
+  refreshOnShow(edit);
 
   QMenu* view = menus_->addMenu(QStringLiteral("&View"));
   QMenu* toolbars = view->addMenu(QStringLiteral("&Toolbars"));

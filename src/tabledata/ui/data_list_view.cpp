@@ -447,6 +447,12 @@ void DataListView::HandleToolTipClick(const QPoint& viewportPos, const QPoint& g
                      QRect(viewportPos - QPoint(1, 1), viewportPos + QPoint(1, 1)), stay);
 }
 
+void DataListView::SetListActions(const QList<QAction*>& actions) {
+  listActions_ = actions;
+  addActions(actions);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
 void DataListView::OpenCellMenu() {
   if (menuFiller_) {
     cellMenu_->clear();
@@ -474,6 +480,10 @@ void DataListView::OpenCellMenu() {
       connect(action, &QAction::triggered, this, [this, id] { emit cellMenuCommand(id); });
     }
     if (cellMenu_->isEmpty()) return;
+  }
+  if (!listActions_.isEmpty()) {
+    cellMenu_->addSeparator();
+    cellMenu_->addActions(listActions_);
   }
   QPoint anchor;
   if (style_ == kStyleReport) {

@@ -97,6 +97,8 @@ class DataListView : public QWidget {
   void SetShowGrid(bool on);
   void SetFlatScrollBars(bool on);
   void SetToolTipOptions(bool onPlainClick, bool onShiftClick);
+  // The window's commands on the list's rows: its context menu, and the end of the cell menu.
+  void SetListActions(const QList<QAction*>& actions);
   // The shown element's extended style, added to the list's own looks: grid lines, a whole-row
   // cursor, flat scroll bars.
   static constexpr std::uint32_t kExGridLines = 0x1;
@@ -153,6 +155,7 @@ class DataListView : public QWidget {
   DataTableView* table_;
   DataItemsView* items_;
   QMenu* cellMenu_;
+  QList<QAction*> listActions_;
   void ApplyLooks();
   void FitListGrid();
 
