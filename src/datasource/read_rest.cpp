@@ -36,13 +36,16 @@ class RestThread {
   }
 
   void Schedule(std::weak_ptr<Restable> rowset, Clock::time_point due) {
+    bool earliest = false;
     {
       std::lock_guard lock(mutex_);
       if (stopping_) return;
+      earliest = due_.empty() || due < due_.begin()->first;
       due_.emplace(due, std::move(rowset));
       if (!thread_.joinable()) thread_ = std::thread([this] { Serve(); });
     }
-    wake_.notify_all();
+    // The thread wakes for the earliest time it knows of anyway; only an earlier one needs it.
+    if (earliest) wake_.notify_all();
   }
 
  private:
@@ -92,7 +95,19 @@ RestThread& Thread() {
 
 }  // namespace
 
-RestingRead::Use::Use(RestingRead& owner, bool keepPlace) : owner_(owner), lock_(owner.mutex_) {
+namespace {
+// The rowset whose Use this thread is inside, if any.
+thread_local const RestingRead* tHeld = nullptr;
+}  // namespace
+
+RestingRead::Use::Use(RestingRead& owner, bool keepPlace) : owner_(owner) {
+  if (tHeld == &owner) {
+    nested_ = true;
+    return;
+  }
+  lock_ = std::unique_lock(owner.mutex_);
+  outer_ = tHeld;
+  tHeld = &owner;
   if (owner_.rested_) {
     owner_.rested_ = false;
     if (keepPlace) ready_ = owner_.ReopenRead();
@@ -100,6 +115,8 @@ RestingRead::Use::Use(RestingRead& owner, bool keepPlace) : owner_(owner), lock_
 }
 
 RestingRead::Use::~Use() {
+  if (nested_) return;
+  tHeld = outer_;
   owner_.lastUse_ = CoarseNow();
   if (!owner_.restAsked_ && owner_.HoldsRead()) {
     owner_.restAsked_ = true;

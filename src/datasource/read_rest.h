@@ -40,7 +40,8 @@ class RestingRead : public Restable {
 
  protected:
   // For one call that needs the engine's read: opens it again after a rest, and asks for the
-  // next rest once the call is over.
+  // next rest once the call is over. A Use within another of the same rowset on the same thread
+  // (each value of a row read under the row's) does nothing.
   class Use {
    public:
     // `keepPlace` false: the call moves the rowset back to its start, so a rest is forgotten
@@ -54,7 +55,9 @@ class RestingRead : public Restable {
 
    private:
     RestingRead& owner_;
-    std::lock_guard<std::mutex> lock_;
+    std::unique_lock<std::mutex> lock_;
+    const RestingRead* outer_ = nullptr;  // the rowset this thread held before, if any
+    bool nested_ = false;
     HRESULT ready_ = S_OK;
   };
 

@@ -1,7 +1,7 @@
 #include "datasource/value.h"
 
 #include <cerrno>
-#include <cinttypes>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,9 +28,9 @@ int HexDigit(char c) {
 }  // namespace
 
 std::string FormatInteger(std::int64_t value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%" PRId64, value);
-  return buffer;
+  char buffer[24];
+  const std::to_chars_result end = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, end.ptr);
 }
 
 std::string FormatReal(double value) {

@@ -53,6 +53,7 @@ void xElement_Table::ReleaseData() {
   rowset_.reset();
   std::vector<db::DBBINDING>().swap(bindings_);
   std::vector<std::uint8_t>().swap(rowBuffer_);
+  std::vector<std::uint8_t>().swap(spareCache_);
   {
     std::lock_guard columnsLock(columnsLock_);
     columns_.clear();

@@ -130,6 +130,8 @@ class xElement_Table : public xElement, public Pager, public QueryHolder {
   long long nextRow_ = -1;
   std::vector<db::DBBINDING> bindings_;
   std::vector<std::uint8_t> rowBuffer_;
+  // The page the list showed before the current one, for the next page to be read into.
+  std::vector<std::uint8_t> spareCache_;
 
   // The page of rows the list shows: cells, their types, how many rows and which page.
   mutable std::mutex cacheLock_;

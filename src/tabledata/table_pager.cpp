@@ -86,8 +86,10 @@ void xElement_Table::LoadPage(int page) {
   if (RowCountKnown() && page >= GetPageCount()) return;
   JobCancel::Watch watch(Cancel(), rowset_);
   const long long first = static_cast<long long>(GetPageSize()) * page;
-  std::vector<std::uint8_t> cache(kDataCellSize * (rowBuffer_.size() / kDataCellSize) *
-                                  kCachePageRows);
+  // The page before last is read over: every row read is stored whole, and no row past those
+  // read is ever shown, so it needs no clearing (a fresh one would cost more than the rows).
+  std::vector<std::uint8_t> cache = std::move(spareCache_);
+  cache.resize(kDataCellSize * (rowBuffer_.size() / kDataCellSize) * kCachePageRows);
   const int rows = ReadPage(first, cache);
   ThrowIfStopped();
   // A page that ends the rows tells how many there are, before any count does.
@@ -99,10 +101,13 @@ void xElement_Table::LoadPage(int page) {
     }
   }
   if (rows == 0) return;  // past the end: the page shown stays
-  std::lock_guard cacheLock(cacheLock_);
-  cache_.swap(cache);
-  cachedRows_ = rows;
-  currentPage_ = page;
+  {
+    std::lock_guard cacheLock(cacheLock_);
+    cache_.swap(cache);
+    cachedRows_ = rows;
+    currentPage_ = page;
+  }
+  spareCache_ = std::move(cache);
 }
 
 std::unique_lock<std::recursive_mutex> xElement_Table::FetchRowAgain(long long row) {

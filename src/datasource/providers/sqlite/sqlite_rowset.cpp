@@ -294,6 +294,11 @@ HRESULT SqliteRowset::DoSkip(std::int64_t count, std::int64_t* skipped) {
   return Failed(hr) ? hr : S_OK;
 }
 
+HRESULT SqliteRowset::GetData(HROW row, HACCESSOR accessor, void* data) {
+  Use use(*this);
+  return RowsetBase::GetData(row, accessor, data);
+}
+
 HRESULT SqliteRowset::DoReadValue(std::size_t ordinal, CellValue* value) {
   Use use(*this);
   if (Failed(use.Ready())) return use.Ready();

@@ -49,6 +49,8 @@ class SqliteRowset final : public RowsetBase,
   HRESULT BuildPositionIndex() override;
   void Cancel() override;
   void CancelCount() override;
+  // The row's values under one hold of the read, not one each.
+  HRESULT GetData(HROW row, HACCESSOR accessor, void* data) override;
 
  protected:
   HRESULT DoRestart() override;

@@ -42,22 +42,56 @@ HRESULT SqliteSession::OpenRowset(const std::u16string& table, std::shared_ptr<I
   rowset->reset();
   ClearErrorInfo();
   const std::string name = Utf16ToUtf8(table);
-  std::optional<TableKey> key = FindTableKey(connection_->db(), name);
-  std::string sql = "SELECT * FROM " + QuoteName(name);
-  if (key) {
-    std::string columns;
-    for (const std::string& column : key->columns) {
-      columns += (columns.empty() ? "" : ", ") + column;
+  // A key kept from before that no longer prepares is looked up again once.
+  for (const bool fresh : {false, true}) {
+    std::optional<TableKey> key = KeyOf(name, fresh);
+    std::string sql = "SELECT * FROM " + QuoteName(name);
+    if (key) {
+      std::string columns;
+      for (const std::string& column : key->columns) {
+        columns += (columns.empty() ? "" : ", ") + column;
+      }
+      sql += " ORDER BY " + columns;
     }
-    sql += " ORDER BY " + columns;
-  }
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(connection_->db(), sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(connection_->db(), sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
+      *rowset = std::make_shared<SqliteRowset>(connection_, statement, std::move(key));
+      return S_OK;
+    }
     sqlite3_finalize(statement);
-    return connection_->RaiseLastError(DB_E_NOTABLE);
+    if (fresh || !key) break;
   }
-  *rowset = std::make_shared<SqliteRowset>(connection_, statement, std::move(key));
-  return S_OK;
+  return connection_->RaiseLastError(DB_E_NOTABLE);
+}
+
+SqliteSession::~SqliteSession() {
+  sqlite3_finalize(schemaVersion_);
+}
+
+std::optional<std::int64_t> SqliteSession::SchemaVersion() {
+  if (schemaVersion_ == nullptr && sqlite3_prepare_v2(connection_->db(), "PRAGMA schema_version",
+                                                      -1, &schemaVersion_, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(schemaVersion_);
+    schemaVersion_ = nullptr;
+    return std::nullopt;
+  }
+  std::optional<std::int64_t> version;
+  if (sqlite3_step(schemaVersion_) == SQLITE_ROW) version = sqlite3_column_int64(schemaVersion_, 0);
+  sqlite3_reset(schemaVersion_);  // holds no read of the file between two uses
+  return version;
+}
+
+std::optional<TableKey> SqliteSession::KeyOf(const std::string& table, bool fresh) {
+  std::lock_guard lock(keysMutex_);
+  const std::optional<std::int64_t> version = SchemaVersion();
+  if (!version) return FindTableKey(connection_->db(), table);
+  if (!fresh) {
+    if (const auto kept = keys_.find(table); kept != keys_.end() && kept->second.first == *version)
+      return kept->second.second;
+  }
+  std::optional<TableKey> key = FindTableKey(connection_->db(), table);
+  keys_[table] = {*version, key};
+  return key;
 }
 
 HRESULT SqliteSession::GetSchemaRowset(const Guid& schema, const Restrictions& restrictions,
