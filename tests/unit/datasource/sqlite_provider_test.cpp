@@ -245,6 +245,41 @@ TEST_F(SqliteProvider, SkipOffsetsCountAndEnd) {
   EXPECT_EQ(fetch(0), "1");
 }
 
+TEST_F(SqliteProvider, ATableOpenedByNameFollowsItsKeyAfterTheSchemaChanges) {
+  // The first value of each row of `table` opened by name, in the order the rowset gives.
+  const auto firstColumn = [&](const char* table) {
+    std::shared_ptr<IRowset> rowset;
+    EXPECT_EQ(db_.session->OpenRowset(Utf8ToUtf16(table), &rowset), S_OK);
+    std::vector<std::string> values;
+    if (!rowset) return values;
+    HACCESSOR accessor = 0;
+    EXPECT_EQ(rowset->CreateAccessor(DBACCESSOR_ROWDATA, {Bind(1, DBTYPE_STR, 512, 8, 0, 4)}, 520,
+                                     &accessor),
+              S_OK);
+    std::vector<std::uint8_t> buffer(520);
+    std::size_t got = 0;
+    HROW row = 0;
+    while (rowset->GetNextRows(0, 1, &got, &row) == S_OK) {
+      EXPECT_EQ(rowset->GetData(row, accessor, buffer.data()), S_OK);
+      values.emplace_back(reinterpret_cast<const char*>(buffer.data() + 8));
+      rowset->ReleaseRows(1, &row);
+    }
+    return values;
+  };
+  RunSql(path_,
+         "CREATE TABLE k (a TEXT, b INTEGER PRIMARY KEY); INSERT INTO k VALUES ('x', 2), "
+         "('y', 1);");
+  EXPECT_EQ(firstColumn("k"), (std::vector<std::string>{"y", "x"}));
+  // Another program gives the table another key; the session that read it still sees its rows.
+  RunSql(path_,
+         "DROP TABLE k; CREATE TABLE k (a TEXT PRIMARY KEY, c INTEGER) WITHOUT ROWID;"
+         "INSERT INTO k VALUES ('q', 1), ('p', 2);");
+  EXPECT_EQ(firstColumn("k"), (std::vector<std::string>{"p", "q"}));
+  RunSql(path_, "DROP TABLE k;");
+  std::shared_ptr<IRowset> gone;
+  EXPECT_NE(db_.session->OpenRowset(u"k", &gone), S_OK);
+}
+
 TEST_F(SqliteProvider, CountEqualsTheWalkForAwkwardQueries) {
   for (const char* sql : {"select * from people where id > 30;", "select * from empty_one",
                           "select name from people order by name limit 5 offset 37 -- tail",
