@@ -5,8 +5,6 @@
 #include <QClipboard>
 #include <QTest>
 
-#include <sqlite3.h>
-
 #include "tabledata/ui/data_list_view.h"
 #include "tabledata/ui/virtual_list_model.h"
 #include "window_fixture.h"
@@ -21,19 +19,6 @@ int FindColumn(DataListView* list, const QString& title) {
   for (int c = 0; c < list->Model()->columnCount(); ++c)
     if (list->Model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == title) return c;
   return -1;
-}
-
-QString QueryText(const QString& path, const QString& sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* statement = nullptr;
-  QString value;
-  if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK &&
-      sqlite3_step(statement) == SQLITE_ROW)
-    value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return value;
 }
 
 // Presses Ctrl+C (with Shift for the row) on the list and returns the clipboard's text.
@@ -79,9 +64,9 @@ class CopyTest : public QObject {
     QCOMPARE(CopyWithKeys(list, 1, id), list->Model()->CellText(1, id));
     // A long text the list shows as "(TEXT)": the whole value.
     QCOMPARE(list->Model()->CellText(1, body), QStringLiteral("(TEXT)"));
-    const QString whole =
-        QueryText(uitest::DemoDb(), QStringLiteral("select body from documents where id = %1")
-                                        .arg(list->Model()->CellText(1, id)));
+    const QString whole = uitest::QueryText(
+        uitest::DemoDb(), QStringLiteral("select body from documents where id = %1")
+                              .arg(list->Model()->CellText(1, id)));
     QVERIFY(whole.size() > 512);
     QCOMPARE(CopyWithKeys(list, 1, body), whole);
 

@@ -13,8 +13,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include <sqlite3.h>
-
 #include <memory>
 
 #include "config/registry_store.h"
@@ -69,19 +67,6 @@ QAction* MenuAction(QMenu* menu, const QString& text) {
   for (QAction* action : menu->actions())
     if (action->text() == text) return action;
   return nullptr;
-}
-
-QString DemoValue(const QString& sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(uitest::DemoDb().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* statement = nullptr;
-  QString value;
-  if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK &&
-      sqlite3_step(statement) == SQLITE_ROW)
-    value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return value;
 }
 
 }  // namespace
@@ -178,7 +163,8 @@ class PluginsTest : public QObject {
     QCOMPARE(title, QStringLiteral("Showing data as plain text"));
     QVERIFY(readOnly);
     QVERIFY(narrowest >= 500);
-    const QString expected = DemoValue(QStringLiteral("select body from documents where id = 2"));
+    const QString expected = uitest::QueryText(
+        uitest::DemoDb(), QStringLiteral("select body from documents where id = 2"));
     QCOMPARE(shown.size(), 100000);
     QCOMPARE(shown, expected);
     QVERIFY(boxes_->Boxes().empty());

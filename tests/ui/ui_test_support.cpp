@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QWidget>
 
+#include <sqlite3.h>
+
 #include "shell/ui/main_window.h"
 
 namespace quillet::uitest {
@@ -35,6 +37,19 @@ QString DemoUdl() {
 }
 QString DemoDb() {
   return BuildDir() + QStringLiteral("/demo/demo.db");
+}
+
+QString QueryText(const QString& path, const QString& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* statement = nullptr;
+  QString value;
+  if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK &&
+      sqlite3_step(statement) == SQLITE_ROW)
+    value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return value;
 }
 
 QString SaveScreenshot(QWidget* widget, const QString& name) {

@@ -38,6 +38,8 @@ class MessageRecorder {
 QString BuildDir();
 QString DemoUdl();
 QString DemoDb();
+// The first column of the first row of `sql` on the database file, read straight from SQLite.
+QString QueryText(const QString& path, const QString& sql);
 // Writes the widget's picture under the build folder's screenshots/ and returns the path.
 QString SaveScreenshot(QWidget* widget, const QString& name);
 
