@@ -18,7 +18,6 @@ namespace {
 using db::testing::PgServerTest;
 using db::testing::TempFolder;
 using testing::ExpectReadBack;
-using testing::RunCommand;
 using testing::ShellQuoted;
 
 constexpr const char* kNullMark = "<NULL>";
@@ -28,10 +27,10 @@ class PostgresExport : public PgServerTest {
   // psql's CSV of `sql` in a file, NULL printed as kNullMark.
   std::string Reference(const std::string& sql) {
     const std::string path = folder_.File("reference.csv");
-    const testing::CommandOutput run = RunCommand(
+    const db::testing::ShellRun run = db::testing::RunShell(
         "PGPASSWORD=" + ShellQuoted(env_["PG_PASSWORD"]) +
         " psql -X --csv -P null=" + ShellQuoted(kNullMark) + " -h 127.0.0.1 -p " + env_["PG_PORT"] +
-        " -U quillet -d quillet_test -c " + ShellQuoted(sql) + " > " + ShellQuoted(path));
+        " -U quillet -d quillet_test -c " + ShellQuoted(sql) + " > " + ShellQuoted(path) + " 2>&1");
     EXPECT_EQ(run.status, 0) << run.output;
     return path;
   }

@@ -123,18 +123,6 @@ std::string Digest(const std::string& bytes) {
   return "contents " + std::to_string(std::hash<std::string>{}(kept)) + "\n";
 }
 
-std::string CommandOutput(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-      out.append(buffer.data(), n);
-    ::pclose(pipe);
-  }
-  return out;
-}
-
 void MakeVictim(const std::string& path) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
@@ -208,14 +196,14 @@ class ServerTarget final : public Target {
                                "select oid from pg_database where datname = current_database()");
         databaseFolder_ = state_ + "/data/base/" + oid.at(0).at(0).value_or("");
       }
-      return Digest(CommandOutput("PGPASSWORD='" + env_["PG_PASSWORD"] +
-                                  "' pg_dump -h 127.0.0.1 -p " + env_["PG_PORT"] +
-                                  " -U quillet -d quillet_test 2>&1")) +
+      return Digest(RunShellOutput("PGPASSWORD='" + env_["PG_PASSWORD"] +
+                                   "' pg_dump -h 127.0.0.1 -p " + env_["PG_PORT"] +
+                                   " -U quillet -d quillet_test 2>&1")) +
              Listing(databaseFolder_);
     }
-    return Digest(CommandOutput("mariadb-dump -h 127.0.0.1 --protocol=tcp -P " + env_["MY_PORT"] +
-                                " -u quillet -p'" + env_["MY_PASSWORD"] +
-                                "' --routines --skip-dump-date quillet_test 2>&1")) +
+    return Digest(RunShellOutput("mariadb-dump -h 127.0.0.1 --protocol=tcp -P " + env_["MY_PORT"] +
+                                 " -u quillet -p'" + env_["MY_PASSWORD"] +
+                                 "' --routines --skip-dump-date quillet_test 2>&1")) +
            Listing(state_ + "/data/quillet_test");
   }
 

@@ -30,6 +30,7 @@ namespace {
 using db::testing::kMariaDbState;
 using db::testing::kPgState;
 using db::testing::ReadServerEnv;
+using db::testing::RunShellOutput;
 
 constexpr const char* kQuery = "select * from value_kinds order by id";
 constexpr std::size_t kInlineLimit = 511;
@@ -42,18 +43,6 @@ struct Provider {
   std::string nullText;  // what the client prints for NULL
   std::vector<std::string> binaryColumns;
 };
-
-std::string Output(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-      out.append(buffer.data(), n);
-    ::pclose(pipe);
-  }
-  return out;
-}
 
 std::vector<std::vector<std::string>> Split(const std::string& text, char separator,
                                             bool unescape) {
@@ -189,7 +178,7 @@ TEST_P(ValueFidelity, CellsShowWhatTheDatabasesClientPrints) {
   ASSERT_TRUE(services_.errors.empty()) << services_.errors[0];
 
   const auto rows =
-      Split(Output(provider_.client), provider_.separator, provider_.separator == '\t');
+      Split(RunShellOutput(provider_.client), provider_.separator, provider_.separator == '\t');
   ASSERT_EQ(static_cast<int>(rows.size()), table.GetRowCount());
   const std::vector<ColumnInfo> columns = table.Columns();
   std::map<std::string, int> differences;

@@ -2,8 +2,10 @@
 // Temporary files and small SQLite databases for the data source tests.
 
 #include <sqlite3.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -32,6 +34,29 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+// What a shell command wrote to its standard output, and its exit status (-1 when it did not
+// exit normally or could not run).
+struct ShellRun {
+  int status = -1;
+  std::string output;
+};
+
+inline ShellRun RunShell(const std::string& command) {
+  ShellRun run;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+  const int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+inline std::string RunShellOutput(const std::string& command) {
+  return RunShell(command).output;
+}
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -46,23 +46,6 @@ inline std::string ShellQuoted(const std::string& text) {
   return quoted + "'";
 }
 
-struct CommandOutput {
-  int status = -1;
-  std::string output;  // standard output and error together
-};
-
-inline CommandOutput RunCommand(const std::string& command) {
-  CommandOutput result;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-  const int status = ::pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
 // Runs check_export.py with `arguments` (each one quoted here); the test fails with the
 // script's account of what differs.
 inline void ExpectReadBack(const std::vector<std::string>& arguments) {
@@ -71,7 +54,7 @@ inline void ExpectReadBack(const std::vector<std::string>& arguments) {
   std::string command =
       "python3 " + ShellQuoted(std::string(source) + "/tests/unit/export/check_export.py");
   for (const std::string& a : arguments) command += " " + ShellQuoted(a);
-  const CommandOutput run = RunCommand(command);
+  const db::testing::ShellRun run = db::testing::RunShell(command + " 2>&1");
   EXPECT_EQ(run.status, 0) << run.output;
 }
 

@@ -17,13 +17,7 @@ namespace {
 std::string OtherProcess(const std::string& path, const std::string& sql) {
   const std::string command =
       "sqlite3 -cmd '.timeout 2000' '" + path + "' \"" + sql + "\" 2>&1; echo \"exit=$?\"";
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-    ::pclose(pipe);
-  }
-  return out;
+  return db::testing::RunShell(command).output;
 }
 
 class LiveDatabase : public ::testing::TestWithParam<const char*> {
