@@ -13,6 +13,7 @@
 #include "config/key_path.h"
 #include "config/option_groups.h"
 #include "config/registry_store.h"
+#include "shell/info_options.h"
 #include "shell/single_instance.h"
 #include "shell/ui/frame_manager.h"
 #include "shell/ui/instance_channel.h"
@@ -53,6 +54,13 @@ bool DeferToFirstInstance(shell::SingleInstance& instance,
 int RunApplication(int argc, char** argv) {
   // The options are read from the arguments as the system handed them, before Qt takes its own.
   std::vector<std::string> arguments(argv, argv + argc);
+  if (const shell::InfoOption info = shell::FindInfoOption(arguments);
+      info != shell::InfoOption::kNone) {
+    const std::string text =
+        info == shell::InfoOption::kHelp ? shell::HelpText() : shell::VersionText();
+    std::fputs(text.c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   config::RegistryStore& store = config::RegistryStore::Default();
 
   // A start on a desktop where Quillet already runs ends before any platform set-up.
