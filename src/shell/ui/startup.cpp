@@ -82,6 +82,8 @@ int RunApplication(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillet"));
   QApplication::setApplicationVersion(QStringLiteral("1.6"));
+  // Desktops match the windows to quillet.desktop, and so to its name and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("quillet"));
   // Windows may close unseen (a cancelled start); the manager decides when the process ends.
   QApplication::setQuitOnLastWindowClosed(false);
 
