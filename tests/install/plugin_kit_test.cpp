@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <future>
 #include <string>
 #include <thread>
@@ -148,6 +149,22 @@ Window FindWindowNamed(Display* display, Window under, const char* name) {
   return found;
 }
 
+// Writes the window's picture among the build's screenshots (a binary PPM: no image library
+// is linked here).
+void SavePortablePixmap(XImage* image, const char* name) {
+  const char* build = std::getenv("QUILLET_BUILD_DIR");
+  if (build == nullptr) return;
+  std::ofstream out(std::string(build) + "/screenshots/" + name, std::ios::binary);
+  out << "P6\n" << image->width << ' ' << image->height << "\n255\n";
+  for (int y = 0; y < image->height; ++y)
+    for (int x = 0; x < image->width; ++x) {
+      const unsigned long pixel = XGetPixel(image, x, y);
+      const char rgb[3] = {static_cast<char>((pixel >> 16) & 0xFF),
+                           static_cast<char>((pixel >> 8) & 0xFF), static_cast<char>(pixel & 0xFF)};
+      out.write(rgb, 3);
+    }
+}
+
 TEST(PluginKit, TheWindowShowsTextAndClosesWhenAsked) {
   VirtualDisplay server;
   if (server.Name().empty()) GTEST_SKIP() << "Xvfb is not available";
@@ -167,7 +184,7 @@ TEST(PluginKit, TheWindowShowsTextAndClosesWhenAsked) {
     if (window == 0) std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
   ASSERT_NE(window, 0u) << "the module opened no window";
-  // Once drawn, some of its pixels are the text's black.
+  // Once drawn, some of its pixels are the text's black; the last look is kept as a picture.
   bool inked = false;
   for (int attempt = 0; attempt < 100 && !inked; ++attempt) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -178,6 +195,7 @@ TEST(PluginKit, TheWindowShowsTextAndClosesWhenAsked) {
     if (image == nullptr) continue;
     for (int y = 0; y < image->height && !inked; ++y)
       for (int x = 0; x < image->width && !inked; ++x) inked = XGetPixel(image, x, y) == 0;
+    if (inked) SavePortablePixmap(image, "byte_stats_viewer.ppm");
     XDestroyImage(image);
   }
   EXPECT_TRUE(inked);

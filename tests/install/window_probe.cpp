@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -120,12 +121,22 @@ QTableView* OpenTable(QMainWindow* window, const QString& table, const QString& 
   QTreeWidgetItem* tables = WaitForChild(tree, root, QStringLiteral("Tables"));
   Activate(tree, tables);
   Activate(tree, WaitForChild(tree, tables, table));
+  // The list shows the table once the status bar names it and counts as many objects as the
+  // list has rows; until then the list may still hold the table list with new columns.
+  const auto shown = [window, &table](QAbstractItemModel* model) {
+    bool named = false, counted = false;
+    for (QLabel* pane : window->statusBar()->findChildren<QLabel*>()) {
+      named |= pane->text() == QStringLiteral("Table: ") + table;
+      counted |= pane->text() == QStringLiteral("Object(s): %1").arg(model->rowCount());
+    }
+    return named && counted;
+  };
   QTableView* view = nullptr;
   (void)QTest::qWaitFor(
       [&] {
         view = Find<QTableView>([&](QTableView* candidate) {
           QAbstractItemModel* model = candidate->model();
-          if (model == nullptr || model->rowCount() < row) return false;
+          if (model == nullptr || model->rowCount() < row || !shown(model)) return false;
           for (int c = 0; c < model->columnCount(); ++c)
             if (model->headerData(c, Qt::Horizontal).toString() == column) {
               *columnIndex = c;
@@ -146,15 +157,17 @@ void OpenCellWithViewer(QTableView* view, int row, int column, const QString& vi
                         const QString& title) {
   const QModelIndex cell = view->model()->index(row - 1, column);
   view->scrollTo(cell);
-  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(cell).center());
-  QTest::keyClick(view, Qt::Key_Return);
   QMenu* menu = nullptr;
-  if (!QTest::qWaitFor(
-          [&menu] {
-            return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr;
-          },
-          5000))
-    Fail(QStringLiteral("Enter on the cell opened no menu"));
+  const auto menuOpen = [&menu] {
+    return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr;
+  };
+  // A window still busy with the table may let the first Enter pass; a user presses it again.
+  for (int attempt = 0; attempt < 3 && menu == nullptr; ++attempt) {
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(cell).center());
+    QTest::keyClick(view, Qt::Key_Return);
+    (void)QTest::qWaitFor(menuOpen, 3000);
+  }
+  if (menu == nullptr) Fail(QStringLiteral("Enter on the cell opened no menu"));
   QAction* item = nullptr;
   QStringList offered;
   for (QAction* action : menu->actions()) {
