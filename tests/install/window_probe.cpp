@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -244,6 +245,9 @@ void Run() {
   watchdog->start(60000);
 
   CloseTipOfTheDay();
+  if (QApplication::windowIcon().availableSizes().isEmpty() &&
+      QApplication::windowIcon().pixmap(64).isNull())
+    Fail(QStringLiteral("the program has no window icon"));
   QMainWindow* window = nullptr;
   if (!QTest::qWaitFor(
           [&window] {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 
 #include <chrono>
 #include <cstdio>
@@ -82,8 +83,10 @@ int RunApplication(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillet"));
   QApplication::setApplicationVersion(QStringLiteral("1.6"));
-  // Desktops match the windows to quillet.desktop, and so to its name and icon.
+  // Desktops match the windows to quillet.desktop, and so to its name and icon; the icon is
+  // also carried for window managers that ask the window itself.
   QGuiApplication::setDesktopFileName(QStringLiteral("quillet"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillet.svg")));
   // Windows may close unseen (a cancelled start); the manager decides when the process ends.
   QApplication::setQuitOnLastWindowClosed(false);
 
