@@ -35,7 +35,7 @@ bench: build
 	@cmake --build $(BUILD) --target benchmarks
 	@scripts/run-bench.sh $(BUILD)
 
-# A Debian package in $(BUILD)/package/, built with CPack.
+# A Debian package, $(BUILD)/quillet_<version>_<arch>.deb, built with CPack.
 package: build
 	@cmake --build $(BUILD) --target package
 
