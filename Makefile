@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build build-asan test test-asan demo bench format clean
+.PHONY: all deps configure build build-asan test test-asan demo bench package install format clean
 
 all: build
 
@@ -34,6 +34,15 @@ demo: build
 bench: build
 	@cmake --build $(BUILD) --target benchmarks
 	@scripts/run-bench.sh $(BUILD)
+
+# A Debian package, $(BUILD)/quillet_<version>_<arch>.deb, built with CPack.
+package: build
+	@cmake --build $(BUILD) --target package
+
+# Installs into PREFIX (default /usr/local); DESTDIR is honoured.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 format:
 	@find src tests bench modules tools \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format -i

@@ -12,6 +12,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl1-mesa-dev
   xvfb xauth fonts-dejavu-core fonts-wqy-microhei
+  libx11-dev dpkg-dev file desktop-file-utils appstream libxml2-utils shared-mime-info
+  xdg-utils libfile-mimeinfo-perl groff-base
 )
 
 missing=()

@@ -5,11 +5,12 @@
 #include <string_view>
 
 #include "shell/command_line.h"
+#include "shell/info_options.h"
 
 namespace quillet::exporting {
 namespace {
 
-constexpr std::string_view kHelpOptions[] = {"--help", "-help", "-h", "-?"};
+constexpr std::string_view kHelpOptions[] = {"--help"};
 // The query's table name in SQL statements when none is given.
 constexpr const char* kQueryTableName = "query_result";
 
@@ -46,29 +47,13 @@ ExportArguments Invalid(std::string error) {
   return parsed;
 }
 
-// The usage of the window's start options, each line without its trailing blanks.
-std::string WindowUsage() {
-  std::string usage;
-  const std::string text = shell::CommandLineUsage();
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    usage += line + "\n";
-    start = end + 1;
-  }
-  return usage;
-}
-
 }  // namespace
 
 bool IsCommandLineRun(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     if (argv[i] == nullptr) continue;
     const std::string_view argument = argv[i];
-    if (argument == "--export" || IsHelp(argument)) return true;
+    if (argument == "--export") return true;
   }
   return false;
 }
@@ -138,26 +123,7 @@ ExportArguments ParseExportArguments(const std::vector<std::string>& arguments) 
 }
 
 std::string UsageText() {
-  return "Usage:\n" + WindowUsage() +
-         "  quillet --export <file>|- --format csv|jsonl|sql\n"
-         "          -udl <udl_file_name>|-constr <connection_string>\n"
-         "          --table <name>|--query <sql>\n"
-         "          [--separator <character>] [--null <text>] [--sql-table <name>]\n"
-         "\n"
-         "Without --export Quillet opens a window: -udl opens a data link file, -constr a\n"
-         "connection string; -dontsavelayout keeps the window's layout from being saved;\n"
-         "-show_... and -hide_... show or hide the quick view bar, the report and the\n"
-         "database tree.\n"
-         "\n"
-         "With --export every row of the table or query is written to <file>, or to standard\n"
-         "output for -, without a window: csv (RFC 4180 with a header line), jsonl (one JSON\n"
-         "object per line) or sql (INSERT statements). The file appears only when the export\n"
-         "is complete.\n"
-         "  --separator  the CSV separator: one character, or comma, semicolon, tab\n"
-         "  --null       the CSV text for NULL (an empty field by default)\n"
-         "  --sql-table  the table the INSERT statements name (the exported table, or\n"
-         "               query_result for a query)\n"
-         "Exit status: 0 written, 1 failed (the reason on standard error), 2 bad command line.\n";
+  return shell::HelpText();
 }
 
 }  // namespace quillet::exporting

@@ -6,7 +6,7 @@
 //           --table <name> | --query <sql>
 //           [--separator <character>] [--null <text>] [--sql-table <name>]
 //
-// and the usage text that `quillet --help` prints.
+// and its usage, which is the program's one help text.
 
 #include <string>
 #include <vector>
@@ -28,13 +28,13 @@ struct ExportArguments {
   ExportOptions options;
 };
 
-// True when the arguments ask for what runs without a window: an export, or the usage text.
+// True when the arguments ask for an export, which runs without a window.
 bool IsCommandLineRun(int argc, const char* const* argv);
 
 // Reads the arguments; the first is the program.
 ExportArguments ParseExportArguments(const std::vector<std::string>& arguments);
 
-// The usage text: the window's start options and the export. Ends with a line feed.
+// The usage text (the one `quillet --help` prints). Ends with a line feed.
 std::string UsageText();
 
 }  // namespace quillet::exporting

@@ -1,9 +1,11 @@
 #include "resources/application_paths.h"
 
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace quillet::shell {
@@ -22,6 +24,15 @@ std::string ComputerName() {
   name[HOST_NAME_MAX] = '\0';  // a truncated name need not be terminated
   return name[0] != '\0' ? std::string(name) : std::string("localhost");
 }
+
+bool IsFolder(const std::string& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// Where an install puts the modules and the tip file, seen from the executable's folder
+// (QUILLET_MODULES_FROM_BIN and QUILLET_DATA_FROM_BIN, "../lib/quillet/" and
+// "../share/quillet/" by default) comes from the build, which knows the install's layout.
 
 }  // namespace
 
@@ -50,7 +61,16 @@ ApplicationPaths ApplicationPaths::ForModule(const std::string& modulePath) {
   }
   paths.folderCopy = paths.folder;
   paths.tempFolder = TempFolder();
-  paths.pluginFolder = paths.folder + "plugins/";
+  paths.moduleFolder = paths.folder;
+  paths.dataFolder = paths.folder;
+  const auto beside = [&paths](const char* relative) {
+    return std::filesystem::path(paths.folder + relative).lexically_normal().string();
+  };
+  if (!paths.folder.empty() && IsFolder(beside(QUILLET_MODULES_FROM_BIN))) {
+    paths.moduleFolder = beside(QUILLET_MODULES_FROM_BIN);
+    paths.dataFolder = beside(QUILLET_DATA_FROM_BIN);
+  }
+  paths.pluginFolder = paths.moduleFolder + "plugins/";
   paths.computerName = ComputerName();
   return paths;
 }

@@ -16,10 +16,10 @@ namespace {
 
 constexpr const char* kShowTipValue = "ShowTipOfTheDay";
 
-// Runs the dialog of the module in `folder`. Returns the new show state, or `show` unchanged when
-// the module cannot be loaded.
+// Runs the dialog of the module in `folder` on the tip file in `tipFolder`. Returns the new show
+// state, or `show` unchanged when the module cannot be loaded.
 std::uint32_t RunTipModule(TipOfTheDayHost& host, void* owner, const std::string& folder,
-                           std::uint32_t show) {
+                           const std::string& tipFolder, std::uint32_t show) {
   const std::string modulePath = folder + kTipModuleName;
   void* module = dlopen(modulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) {
@@ -31,7 +31,7 @@ std::uint32_t RunTipModule(TipOfTheDayHost& host, void* owner, const std::string
     ShowTipsDialogFunction showTips = nullptr;
     static_assert(sizeof showTips == sizeof symbol);
     std::memcpy(&showTips, &symbol, sizeof showTips);
-    const std::string tipFile = folder + kTipFileName;
+    const std::string tipFile = tipFolder + kTipFileName;
     try {
       show = static_cast<std::uint32_t>(showTips(owner, tipFile.c_str(), static_cast<int>(show))) &
              0xFFu;
@@ -48,7 +48,8 @@ std::uint32_t RunTipModule(TipOfTheDayHost& host, void* owner, const std::string
 }  // namespace
 
 void OfferTipOfTheDay(TipOfTheDayHost& host, void* owner, bool force,
-                      const std::string& moduleFolder, config::RegistryStore& store) {
+                      const std::string& moduleFolder, const std::string& tipFolder,
+                      config::RegistryStore& store) {
   config::RegKey key;
   const bool keyOpen = store.CreateKey(config::VersionKeyPath(), &key) == config::ERROR_SUCCESS;
 
@@ -57,7 +58,7 @@ void OfferTipOfTheDay(TipOfTheDayHost& host, void* owner, bool force,
     config::ReadDword(key, kShowTipValue, &show);  // absent: keeps 1
   }
 
-  if (show != 0 || force) show = RunTipModule(host, owner, moduleFolder, show);
+  if (show != 0 || force) show = RunTipModule(host, owner, moduleFolder, tipFolder, show);
 
   if (keyOpen) {
     config::WriteDword(key, kShowTipValue, show);
@@ -65,8 +66,14 @@ void OfferTipOfTheDay(TipOfTheDayHost& host, void* owner, bool force,
   }
 }
 
+void OfferTipOfTheDay(TipOfTheDayHost& host, void* owner, bool force,
+                      const std::string& moduleFolder, config::RegistryStore& store) {
+  OfferTipOfTheDay(host, owner, force, moduleFolder, moduleFolder, store);
+}
+
 void OfferTipOfTheDay(TipOfTheDayHost& host, void* owner, bool force) {
-  OfferTipOfTheDay(host, owner, force, ApplicationPaths::Current().folder,
+  const ApplicationPaths paths = ApplicationPaths::Current();
+  OfferTipOfTheDay(host, owner, force, paths.moduleFolder, paths.dataFolder,
                    config::RegistryStore::Default());
 }
 

@@ -29,8 +29,14 @@ using ShowTipsDialogFunction = int (*)(void* owner, const char* tipFile, int sho
 // dialog returns. `owner` is handed to the module unchanged.
 void OfferTipOfTheDay(TipOfTheDayHost& host, void* owner, bool force);
 
-// The same with the module folder and the settings store named (tests use their own).
+// The same with the module folder and the settings store named (tests use their own); the tip
+// file is looked for in the module's folder.
 void OfferTipOfTheDay(TipOfTheDayHost& host, void* owner, bool force,
                       const std::string& moduleFolder, config::RegistryStore& store);
+
+// The same with the tip file's folder named apart: an installed copy keeps it with its data.
+void OfferTipOfTheDay(TipOfTheDayHost& host, void* owner, bool force,
+                      const std::string& moduleFolder, const std::string& tipFolder,
+                      config::RegistryStore& store);
 
 }  // namespace quillet::shell

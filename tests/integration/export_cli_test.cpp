@@ -159,7 +159,7 @@ TEST_F(ExportCommandLine, BadCommandLinesExitTwoWithTheUsage) {
   const ProgramRun help = Quillet("--help");
   EXPECT_EQ(help.status, 0) << help.err;
   EXPECT_NE(help.out.find("-dontsavelayout"), std::string::npos);
-  EXPECT_NE(help.out.find("--export <file>|- --format csv|jsonl|sql"), std::string::npos);
+  EXPECT_NE(help.out.find("--export FILE|- --format csv|jsonl|sql"), std::string::npos);
   EXPECT_EQ(help.err, "");
   EXPECT_EQ(FolderNames(folder_.File("")), std::vector<std::string>{"shop.db"});
 }

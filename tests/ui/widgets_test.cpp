@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdlib>
+
 #include "datasource/init_string.h"
 #include "datasource/ui/data_link_dialog.h"
 #include "report/ui/report_pane.h"
@@ -121,6 +123,23 @@ class WidgetsTest : public QObject {
     palette.setColor(QPalette::Active, QPalette::HighlightedText, QColor(250, 250, 250));
     QCOMPARE(ColorsFor(CellRole::kCursorCell, palette).text, QColor(250, 250, 250));
     QCOMPARE(ColorsFor(CellRole::kCursorRow, palette).text, QColor(Qt::black));
+  }
+
+  // A dark colour scheme's light text must read on every cell, the cursor included.
+  void cellColoursReadUnderADarkScheme() {
+    QPalette dark;
+    dark.setColor(QPalette::Active, QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Active, QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Active, QPalette::Highlight, QColor(61, 122, 214));
+    dark.setColor(QPalette::Active, QPalette::HighlightedText, Qt::white);
+    for (CellRole role : {CellRole::kOrdinary, CellRole::kCursorRow, CellRole::kCursorCell}) {
+      const CellColors colors = ColorsFor(role, dark);
+      QVERIFY2(std::abs(qGray(colors.background.rgb()) - qGray(colors.text.rgb())) >= 100,
+               qPrintable(colors.background.name() + QLatin1Char('/') + colors.text.name()));
+    }
+    QCOMPARE(ColorsFor(CellRole::kOrdinary, dark).background, QColor(30, 30, 31));
+    QVERIFY(ColorsFor(CellRole::kCursorCell, dark).background !=
+            ColorsFor(CellRole::kOrdinary, dark).background);
   }
 
   void statusBarPanes() {

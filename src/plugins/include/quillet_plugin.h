@@ -4,16 +4,54 @@
  * Quillet viewer plug-ins: the interface between the program and a viewer module.
  *
  * A viewer module is a shared object whose file name ends in ".blob" (exactly, in lower case),
- * placed in the program's plugins/ folder or a folder below it. The program finds the exports
- * below by name; every one uses the C calling convention and runs on the program's GUI thread.
- * Texts are UTF-8 and NUL-terminated ("A" exports); "W" exports use UTF-16 and are part of the
- * required set, but the program never calls them.
+ * placed in the program's plugins/ folder or a folder below it (installed: lib/quillet/plugins/
+ * under the prefix). The program finds the exports below by name and calls them with the C
+ * calling convention. Texts are UTF-8 and NUL-terminated ("A" exports); "W" exports use UTF-16
+ * and are part of the required set, but the program never calls them.
  *
  * Required exports: GetLastErrorTextA, GetLastErrorTextW, ShowBLOB, GetMenuItemNameA,
  * GetMenuItemNameW. Optional: TestBLOB, GetModuleDescriptionA, GetModuleDescriptionW,
- * ShowAboutBox, ShowConfigurateWnd. Declare each with QUILLET_PLUGIN_EXPORT; build the module
- * with hidden visibility so nothing else leaks out.
+ * ShowAboutBox, ShowConfigurateWnd. A module missing a required export is not loaded. Define
+ * each with QUILLET_PLUGIN_EXPORT; the prototypes at the end of this header let the compiler
+ * check every definition. Build the module with hidden visibility (-fvisibility=hidden) so
+ * nothing else leaks out.
+ *
+ * Threads: every export is called on the program's GUI thread, one call at a time, never from
+ * two threads at once. A module needs no locking of its own, and must not keep a call waiting
+ * on another thread of the program. ShowBLOB may run a modal window of its own: the program's
+ * windows stay painted meanwhile only if that window runs the program's event loop (a Qt
+ * module); a window of another toolkit blocks them until it closes.
+ *
+ * Ownership:
+ * - The stream and the BlobInfo record belong to the program and are valid only during the
+ *   call they are handed to. Do not keep them, do not write to the stream, never Release it.
+ * - Texts a module returns (error text, menu item name) belong to the module. They must stay
+ *   valid until the next call into the module; a static buffer is the usual home.
+ * - Description records belong to the program, which clears them first; the module fills the
+ *   fields, each NUL-terminated within its size.
+ * - The program loads a module when the first table of a window is shown and unloads it when
+ *   the last one goes, so a module may be loaded and unloaded many times in one run: free
+ *   what it allocated before ShowBLOB returns, or in a destructor function.
+ *
+ * Record sizes (the program relies on them):
+ *   QuilletStream        one pointer (8 bytes on 64-bit systems)
+ *   QuilletStreamVtbl    five function pointers (40 bytes on 64-bit systems)
+ *   BlobInfo             a pointer then a 32-bit type: 16 bytes on 64-bit, 8 on 32-bit systems
+ *   PluginDescription    2,181 bytes: name 21, version 11, copyright 101, description 1,024,
+ *                        languages 1,024, packed without padding
+ *   PluginDescriptionW   4,362 bytes: the same fields as UTF-16 code units
  */
+
+/*
+ * The version of this interface. It goes up by one whenever a record or an export changes in
+ * a way an existing module would notice; a module built for one version can check it:
+ *   #if QUILLET_PLUGIN_API_VERSION != 1
+ *   #error "built for version 1 of the Quillet plug-in interface"
+ *   #endif
+ * QUILLET_PLUGIN_PROGRAM_VERSION is the program release this header came with.
+ */
+#define QUILLET_PLUGIN_API_VERSION 1
+#define QUILLET_PLUGIN_PROGRAM_VERSION "1.6.0"
 
 #include <stddef.h>
 #include <stdint.h>
@@ -134,6 +172,34 @@ typedef void(QUILLET_PLUGIN_CALL* GetModuleDescriptionWFn)(PluginDescriptionW* d
 typedef void(QUILLET_PLUGIN_CALL* ShowAboutBoxFn)(void* parent);
 typedef void(QUILLET_PLUGIN_CALL* ShowConfigurateWndFn)(void* parent);
 
+/*
+ * The exports, declared so that a module's own definitions are checked against them.
+ */
+
+/* The reason the last call failed, for a message box; "" when there is none. Required. */
+QUILLET_PLUGIN_EXPORT const char* QUILLET_PLUGIN_CALL GetLastErrorTextA(void);
+/* The same in UTF-16. Required, never called. */
+QUILLET_PLUGIN_EXPORT const QuilletWideChar* QUILLET_PLUGIN_CALL GetLastErrorTextW(void);
+/* Shows the cell in the module's window; returns when that window is closed. Required. */
+QUILLET_PLUGIN_EXPORT QuilletBool QUILLET_PLUGIN_CALL ShowBLOB(void* parent, uint32_t reserved,
+                                                               BlobInfo* info);
+/* The text of the module's item in the cell menu. Required. */
+QUILLET_PLUGIN_EXPORT const char* QUILLET_PLUGIN_CALL GetMenuItemNameA(void);
+/* The same in UTF-16. Required, never called. */
+QUILLET_PLUGIN_EXPORT const QuilletWideChar* QUILLET_PLUGIN_CALL GetMenuItemNameW(void);
+/* Whether the module can show this cell; without it the module is offered for every cell. */
+QUILLET_PLUGIN_EXPORT QuilletBool QUILLET_PLUGIN_CALL TestBLOB(BlobInfo* info);
+/* Fills the description shown in the Plug-ins dialog. Optional. */
+QUILLET_PLUGIN_EXPORT void QUILLET_PLUGIN_CALL
+GetModuleDescriptionA(PluginDescription* description);
+/* The same in UTF-16. Optional, never called. */
+QUILLET_PLUGIN_EXPORT void QUILLET_PLUGIN_CALL
+GetModuleDescriptionW(PluginDescriptionW* description);
+/* The module's About box, from the Plug-ins dialog. Optional. */
+QUILLET_PLUGIN_EXPORT void QUILLET_PLUGIN_CALL ShowAboutBox(void* parent);
+/* The module's settings window, from the Plug-ins dialog. Optional. */
+QUILLET_PLUGIN_EXPORT void QUILLET_PLUGIN_CALL ShowConfigurateWnd(void* parent);
+
 #ifdef __cplusplus
 }
 #endif
@@ -141,6 +207,8 @@ typedef void(QUILLET_PLUGIN_CALL* ShowConfigurateWndFn)(void* parent);
 #ifdef __cplusplus
 static_assert(sizeof(PluginDescription) == QUILLET_PLUGIN_DESCRIPTION_BYTES,
               "the description record has a fixed layout");
+static_assert(sizeof(PluginDescriptionW) == 2 * QUILLET_PLUGIN_DESCRIPTION_BYTES,
+              "the wide description record has a fixed layout");
 static_assert(offsetof(PluginDescription, version) == 21 &&
                   offsetof(PluginDescription, copyright) == 32 &&
                   offsetof(PluginDescription, description) == 133 &&
@@ -150,6 +218,9 @@ static_assert(offsetof(BlobInfo, type) == sizeof(void*), "the type follows the s
 #else
 _Static_assert(sizeof(PluginDescription) == QUILLET_PLUGIN_DESCRIPTION_BYTES,
                "the description record has a fixed layout");
+_Static_assert(sizeof(PluginDescriptionW) == 2 * QUILLET_PLUGIN_DESCRIPTION_BYTES,
+               "the wide description record has a fixed layout");
+_Static_assert(offsetof(BlobInfo, type) == sizeof(void*), "the type follows the stream pointer");
 #endif
 
 #endif /* QUILLET_PLUGIN_H */

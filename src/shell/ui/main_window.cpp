@@ -334,8 +334,9 @@ void MainWindow::Beep() {
 }
 
 void MainWindow::OfferTip(bool force) {
-  shell::OfferTipOfTheDay(*this, static_cast<QWidget*>(this), force,
-                          shell::ApplicationPaths::Current().folder, store_);
+  const shell::ApplicationPaths paths = shell::ApplicationPaths::Current();
+  shell::OfferTipOfTheDay(*this, static_cast<QWidget*>(this), force, paths.moduleFolder,
+                          paths.dataFolder, store_);
 }
 
 }  // namespace quillet::ui

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 
 #include <chrono>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "config/registry_store.h"
 #include "export/export_arguments.h"
 #include "export/export_command.h"
+#include "shell/info_options.h"
 #include "shell/single_instance.h"
 #include "shell/ui/frame_manager.h"
 #include "shell/ui/instance_channel.h"
@@ -53,12 +55,19 @@ bool DeferToFirstInstance(shell::SingleInstance& instance,
 }  // namespace
 
 int RunApplication(int argc, char** argv) {
-  // An export and the usage text run without a window: no display, no other Quillet involved.
+  // An export runs without a window: no display, no other Quillet involved.
   if (exporting::IsCommandLineRun(argc, argv))
     return exporting::RunExportCommand(argc, argv, stdout, stderr);
 
   // The options are read from the arguments as the system handed them, before Qt takes its own.
   std::vector<std::string> arguments(argv, argv + argc);
+  if (const shell::InfoOption info = shell::FindInfoOption(arguments);
+      info != shell::InfoOption::kNone) {
+    const std::string text =
+        info == shell::InfoOption::kHelp ? shell::HelpText() : shell::VersionText();
+    std::fputs(text.c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   config::RegistryStore& store = config::RegistryStore::Default();
 
   // A start on a desktop where Quillet already runs ends before any platform set-up.
@@ -80,6 +89,10 @@ int RunApplication(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillet"));
   QApplication::setApplicationVersion(QStringLiteral("1.6"));
+  // Desktops match the windows to quillet.desktop, and so to its name and icon; the icon is
+  // also carried for window managers that ask the window itself.
+  QGuiApplication::setDesktopFileName(QStringLiteral("quillet"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillet.svg")));
   // Windows may close unseen (a cancelled start); the manager decides when the process ends.
   QApplication::setQuitOnLastWindowClosed(false);
 

@@ -5,15 +5,25 @@
 namespace quillet::ui {
 namespace {
 
-int BlendChannel(int h, double factor) {
-  return static_cast<int>((255 - h) * factor + h);
+int BlendChannel(int h, int t, double factor) {
+  return static_cast<int>((t - h) * factor + h);
+}
+
+// A base colour darker than mid-grey marks a dark colour scheme.
+bool IsDark(const QColor& base) {
+  return qGray(base.rgb()) < 128;
 }
 
 }  // namespace
 
+QColor BlendToward(const QColor& highlight, double factor, const QColor& toward) {
+  return QColor(BlendChannel(highlight.red(), toward.red(), factor),
+                BlendChannel(highlight.green(), toward.green(), factor),
+                BlendChannel(highlight.blue(), toward.blue(), factor));
+}
+
 QColor BlendWithWhite(const QColor& highlight, double factor) {
-  return QColor(BlendChannel(highlight.red(), factor), BlendChannel(highlight.green(), factor),
-                BlendChannel(highlight.blue(), factor));
+  return BlendToward(highlight, factor, QColor(255, 255, 255));
 }
 
 CellRole RoleOfCell(int row, int column, int cursorRow, int cursorColumn, bool fullRow) {
@@ -24,9 +34,11 @@ CellRole RoleOfCell(int row, int column, int cursorRow, int cursorColumn, bool f
 
 CellColors ColorsFor(CellRole role, const QPalette& palette) {
   const QColor highlight = palette.color(QPalette::Active, QPalette::Highlight);
+  const QColor base = palette.color(QPalette::Active, QPalette::Base);
+  const QColor toward = IsDark(base) ? base : QColor(255, 255, 255);
   switch (role) {
     case CellRole::kCursorCell: {
-      const QColor background = BlendWithWhite(highlight, kCursorCellBlend);
+      const QColor background = BlendToward(highlight, kCursorCellBlend, toward);
       // The highlight text colour is meant for the full highlight; on the half-blended cursor
       // a light text would hardly read, so a light cursor takes the window text instead.
       const QColor highlightText = palette.color(QPalette::Active, QPalette::HighlightedText);
@@ -35,12 +47,12 @@ CellColors ColorsFor(CellRole role, const QPalette& palette) {
               readable ? highlightText : palette.color(QPalette::Active, QPalette::WindowText)};
     }
     case CellRole::kCursorRow:
-      return {BlendWithWhite(highlight, kCursorRowBlend),
+      return {BlendToward(highlight, kCursorRowBlend, toward),
               palette.color(QPalette::Active, QPalette::WindowText)};
     case CellRole::kOrdinary:
       break;
   }
-  return {BlendWithWhite(highlight, kOrdinaryCellBlend),
+  return {BlendToward(highlight, kOrdinaryCellBlend, toward),
           palette.color(QPalette::Active, QPalette::WindowText)};
 }
 

@@ -66,6 +66,12 @@ TEST_F(TipOfTheDayTest, FirstStartShowsTipAndStoresLowByteOfAnswer) {
   EXPECT_TRUE(boxes_.empty());
 }
 
+TEST_F(TipOfTheDayTest, AnInstalledCopyReadsTheTipFileFromItsDataFolder) {
+  OfferTipOfTheDay(*this, &owner_, true, TIP_FOLDER_WITH_EXPORT, "/usr/share/quillet/", store_);
+  EXPECT_EQ(tip_->calls, 1);
+  EXPECT_EQ(tip_->lastTipFile, "/usr/share/quillet/quillet.tip");
+}
+
 TEST_F(TipOfTheDayTest, SwitchedOffOnlyOnRequest) {
   tip_->answer = 0;
   Offer(false);  // switches tips off

@@ -1,0 +1,13 @@
+# Where an install puts each piece. The program finds its modules and data from its own folder,
+# so the paths between bin/ and them are worked out here and compiled in.
+include(GNUInstallDirs)
+
+set(QUILLET_INSTALL_MODULEDIR ${CMAKE_INSTALL_LIBDIR}/quillet)
+set(QUILLET_INSTALL_PLUGINDIR ${QUILLET_INSTALL_MODULEDIR}/plugins)
+set(QUILLET_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/quillet)
+set(QUILLET_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/quillet)
+
+file(RELATIVE_PATH QUILLET_MODULES_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_PREFIX}/${QUILLET_INSTALL_MODULEDIR})
+file(RELATIVE_PATH QUILLET_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_PREFIX}/${QUILLET_INSTALL_DATADIR})

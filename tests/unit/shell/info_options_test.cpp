@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/info_options.h"
+
+namespace quillet::shell {
+namespace {
+
+TEST(InfoOptions, OnlyTheTwoLongOptionsAreTakenAndTheFirstWins) {
+  struct Case {
+    std::vector<std::string> arguments;
+    InfoOption expected;
+  };
+  const Case cases[] = {
+      {{"quillet"}, InfoOption::kNone},
+      {{"quillet", "--help"}, InfoOption::kHelp},
+      {{"quillet", "-udl", "a.udl", "--version"}, InfoOption::kVersion},
+      {{"quillet", "--version", "--help"}, InfoOption::kVersion},
+      // The program's own spellings keep doing nothing, and the program name is no option.
+      {{"quillet", "-help", "-h", "-?", "-version"}, InfoOption::kNone},
+      {{"--help"}, InfoOption::kNone},
+  };
+  for (const Case& c : cases) {
+    std::string joined;
+    for (const auto& a : c.arguments) joined += a + ' ';
+    EXPECT_EQ(FindInfoOption(c.arguments), c.expected) << joined;
+  }
+}
+
+TEST(InfoOptions, TextsNameEveryOptionAndTheVersion) {
+  const std::string help = HelpText();
+  for (const char* option :
+       {"-udl", "-constr", "-dontsavelayout", "-show_dbqbar", "-hide_dbqbar", "-show_report",
+        "-hide_report", "-show_dbtree", "-hide_dbtree", "--help", "--version"})
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+  EXPECT_EQ(help.back(), '\n');
+  EXPECT_EQ(VersionText().rfind(std::string("Quillet ") + QUILLET_VERSION + "\n", 0), 0u);
+}
+
+}  // namespace
+}  // namespace quillet::shell
