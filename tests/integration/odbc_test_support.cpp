@@ -194,6 +194,39 @@ std::optional<std::string> NextStreamValue(IRowset& rowset) {
   return columns[0].wType == DBTYPE_WSTR ? Utf16ToUtf8(BytesLEToUtf16(bytes)) : bytes;
 }
 
+void ExpectBigTableSkips(ISession& session) {
+  std::shared_ptr<IRowset> rowset;
+  ASSERT_EQ(RunSql(session, "select id, label from big_table order by id", &rowset), S_OK)
+      << TakeErrorText();
+  std::int64_t count = 0;
+  ASSERT_EQ(rowset->CountRows(&count), S_OK) << TakeErrorText();
+  EXPECT_EQ(count, 100000);
+  EXPECT_EQ(NextRowAsText(*rowset, 99999), (TextRow{"99999", "row 99999"}));
+  HRESULT hr = S_OK;
+  EXPECT_FALSE(NextRowAsText(*rowset, 0, &hr));
+  EXPECT_EQ(hr, DB_S_ENDOFROWSET);
+  ASSERT_EQ(rowset->RestartPosition(), S_OK) << TakeErrorText();
+  EXPECT_EQ(NextRowAsText(*rowset), (TextRow{"0", "row 0"}));
+  EXPECT_EQ(NextRowAsText(*rowset, 249), (TextRow{"250", "row 250"}));  // rows 1..249 skipped
+  EXPECT_FALSE(NextRowAsText(*rowset, 200000, &hr));
+  EXPECT_EQ(hr, DB_S_ENDOFROWSET);
+}
+
+void ExpectLongValueWhole(ISession& session) {
+  std::string expected;
+  for (int i = 1; i <= 10000; ++i) {
+    const std::string n = std::to_string(i);
+    expected += std::string(10 - n.size(), '0') + n;
+  }
+  std::shared_ptr<IRowset> rowset;
+  ASSERT_EQ(RunSql(session, "select body from long_values where id = 1", &rowset), S_OK)
+      << TakeErrorText();
+  const auto text = NextStreamValue(*rowset);
+  ASSERT_TRUE(text);
+  ASSERT_EQ(text->size(), 100000u);
+  EXPECT_TRUE(*text == expected);
+}
+
 HRESULT CellRow::Bind(IRowset& rowset) {
   const HRESULT hr = rowset.GetColumnInfo(&columns);
   if (Failed(hr)) return hr;

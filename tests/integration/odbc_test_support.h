@@ -55,6 +55,11 @@ std::vector<std::pair<std::string, std::string>> ListTables(ISession& session,
 // converted); std::nullopt for a null value. A failure fails the calling test.
 std::optional<std::string> NextStreamValue(IRowset& rowset);
 
+// Checks both test servers share: big_table's 100,000 rows counted, skipped to the last, the end
+// after it and a restart; and row 1 of long_values (100,000 characters) whole through a stream.
+void ExpectBigTableSkips(ISession& session);
+void ExpectLongValueWhole(ISession& session);
+
 // A row buffer laid out as the program's table view lays it out, with its bindings.
 struct CellRow {
   std::vector<DBCOLUMNINFO> columns;

@@ -24,6 +24,7 @@
 
 using namespace quillet;
 using namespace quillet::ui;
+using quillet::uitest::WaitForTreeItem;
 using quillet::uitest::WaitIdle;
 
 namespace {
@@ -143,14 +144,6 @@ class EventLoopWatch {
   QElapsedTimer clock_;
   qint64 longest_ = 0;
 };
-
-QTreeWidgetItem* WaitForTreeItem(DatabaseTree* tree, QTreeWidgetItem* parent, const QString& text) {
-  for (int i = 0; i < 500; ++i) {
-    if (QTreeWidgetItem* item = tree->FindChild(parent, text)) return item;
-    QTest::qWait(10);
-  }
-  return nullptr;
-}
 
 }  // namespace
 

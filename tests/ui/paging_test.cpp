@@ -6,8 +6,6 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include <fstream>
-
 #include "elements/text_format.h"
 #include "report/ui/report_pane.h"
 #include "resources/command_ids.h"
@@ -20,14 +18,6 @@ using namespace quillet;
 using namespace quillet::ui;
 
 namespace {
-
-std::string ServerConnectString(const char* stateVariable) {
-  const char* state = std::getenv(stateVariable);
-  std::ifstream in(std::string(state != nullptr ? state : "") + "/conn.txt");
-  std::string line;
-  std::getline(in, line);
-  return line;
-}
 
 Pager* ShownPager(MainWindow* window) {
   xElementSet& elements = window->Elements();
@@ -89,11 +79,13 @@ class PagingTest : public QObject {
     QTest::addColumn<long long>("rows");
     QTest::addColumn<long long>("firstId");  // the id of the first row
     QTest::newRow("sqlite") << QString() << QStringLiteral("events") << 1'000'000LL << 1LL;
-    QTest::newRow("postgresql") << QString::fromStdString("Provider=ODBC;" +
-                                                          ServerConnectString("QUILLET_PG_STATE"))
+    QTest::newRow("postgresql") << QString::fromStdString(
+                                       "Provider=ODBC;" +
+                                       uitest::ServerConnectString("QUILLET_PG_STATE"))
                                 << QStringLiteral("public.big_table") << 100'000LL << 0LL;
-    QTest::newRow("mariadb") << QString::fromStdString("Provider=ODBC;" +
-                                                       ServerConnectString("QUILLET_MARIADB_STATE"))
+    QTest::newRow("mariadb") << QString::fromStdString(
+                                    "Provider=ODBC;" +
+                                    uitest::ServerConnectString("QUILLET_MARIADB_STATE"))
                              << QStringLiteral("big_table") << 100'000LL << 0LL;
   }
 

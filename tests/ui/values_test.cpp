@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QTest>
 
-#include <fstream>
 #include <map>
 
 #include "tabledata/ui/data_list_view.h"
@@ -15,14 +14,6 @@ using namespace quillet;
 using namespace quillet::ui;
 
 namespace {
-
-std::string PgConnectString() {
-  const char* state = std::getenv("QUILLET_PG_STATE");
-  std::ifstream in(std::string(state != nullptr ? state : "") + "/conn.txt");
-  std::string line;
-  std::getline(in, line);
-  return line;
-}
 
 // The list's text of `row` under the column titled `title`.
 QString Cell(MainWindow* window, int row, const QString& title) {
@@ -74,7 +65,7 @@ class ValuesTest : public QObject {
   }
 
   void postgresTypesShowAsPsqlPrintsThem() {
-    const std::string connect = PgConnectString();
+    const std::string connect = uitest::ServerConnectString("QUILLET_PG_STATE");
     QVERIFY2(!connect.empty(), "no PostgreSQL test server");
     MainWindow* window = fx_.Start({"-constr", "Provider=ODBC;" + connect});
     QVERIFY(window != nullptr);

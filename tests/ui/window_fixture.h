@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QMenu>
 #include <QStringList>
+#include <QTest>
+#include <QTreeWidgetItem>
 
 #include <memory>
 #include <string>
@@ -12,8 +14,10 @@
 
 #include "config/registry_store.h"
 #include "elements/element_slots.h"
+#include "shell/ui/database_tree.h"
 #include "shell/ui/frame_manager.h"
 #include "shell/ui/main_window.h"
+#include "tabledata/ui/data_list_view.h"
 #include "ui_test_support.h"
 
 namespace quillet::uitest {
@@ -59,6 +63,41 @@ inline bool ShowTable(ui::MainWindow* window, const std::string& name) {
   if (!window->Elements().ActivateListItem(name, true)) return false;
   window->StartJob(kSlotTable);
   return WaitIdle(window);
+}
+
+// The tree item of `text` below `parent` (nullptr: the root level), waiting for the tree.
+inline QTreeWidgetItem* WaitForTreeItem(ui::DatabaseTree* tree, QTreeWidgetItem* parent,
+                                        const QString& text) {
+  for (int i = 0; i < 500; ++i) {
+    if (QTreeWidgetItem* item = tree->FindChild(parent, text)) return item;
+    QTest::qWait(10);
+  }
+  return nullptr;
+}
+
+// Opens the demo and walks its tree to a table with Enter, as a user would.
+inline ui::MainWindow* OpenTableFromTree(WindowFixture& fx, const QString& name) {
+  ui::MainWindow* window = fx.StartDemo();
+  if (window == nullptr) return nullptr;
+  ui::DatabaseTree* tree = window->Tree();
+  const auto activate = [window, tree](QTreeWidgetItem* item) {
+    if (item == nullptr) return false;
+    tree->setCurrentItem(item);
+    QTest::keyClick(tree, Qt::Key_Return);
+    return WaitIdle(window);
+  };
+  QTreeWidgetItem* root = WaitForTreeItem(tree, nullptr, QStringLiteral("Data Base"));
+  QTreeWidgetItem* tables = root ? WaitForTreeItem(tree, root, QStringLiteral("Tables")) : nullptr;
+  if (!activate(tables)) return nullptr;
+  tables->setExpanded(true);
+  return activate(WaitForTreeItem(tree, tables, name)) ? window : nullptr;
+}
+
+// The list's column titled `title`; -1 without one.
+inline int FindColumn(ui::DataListView* list, const QString& title) {
+  for (int c = 0; c < list->Model()->columnCount(); ++c)
+    if (list->Model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == title) return c;
+  return -1;
 }
 
 // The recent-file actions of a menu, as it shows them.

@@ -18,7 +18,6 @@ namespace {
 using testing::Bind;
 using testing::OpenConnection;
 using testing::Opened;
-using testing::QueryInt;
 using testing::ReadAt;
 using testing::ReadStream;
 using testing::RunQuery;
