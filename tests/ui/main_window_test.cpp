@@ -207,9 +207,7 @@ class MainWindowTest : public QObject {
     QVERIFY(window != nullptr);
     window->ReportDock()->hide();
     window->OnCommand(cmd::kSqlWindow);
-    window->SqlEditor()->setPlainText(QStringLiteral("select * from no_such_table"));
-    window->OnCommand(cmd::kExecuteSql);
-    QVERIFY(WaitIdle(window));
+    QVERIFY(uitest::Execute(window, QStringLiteral("select * from no_such_table")));
 
     // The report pane opened with the one error (its text and the window going on are the SQL
     // window test's).

@@ -158,11 +158,8 @@ class PagingTest : public QObject {
     QVERIFY(window != nullptr);
     QVERIFY(uitest::ShowTable(window, "events"));
     // A query without a key: a deep page is walked to, long enough to stop.
-    window->SqlEditor()->setPlainText(
-        QStringLiteral("select id, printf('%.400c', level) as padded from events"));
-    window->UpdateUi();
-    window->OnCommand(cmd::kExecuteSql);
-    QVERIFY(uitest::WaitIdle(window));
+    QVERIFY(uitest::Execute(
+        window, QStringLiteral("select id, printf('%.400c', level) as padded from events")));
     QCOMPARE(Id(window, 0), QStringLiteral("1"));
     window->JumpTo({PageJob::Target::Row, 999'000, 0});
     QVERIFY(!window->IsIdle());

@@ -22,6 +22,7 @@
 
 using namespace quillet;
 using namespace quillet::ui;
+using quillet::uitest::Execute;
 using quillet::uitest::RecentTexts;
 using quillet::uitest::ShowTable;
 using quillet::uitest::WaitIdle;
@@ -51,12 +52,6 @@ class SqlWindowTest : public QObject {
 
  private:
   uitest::WindowFixture fx_;
-
-  static void Execute(MainWindow* window, const QString& query) {
-    window->SqlEditor()->setPlainText(query);
-    window->UpdateUi();
-    window->OnCommand(cmd::kExecuteSql);
-  }
 
   static int Rows(MainWindow* window) { return window->DataList()->Model()->rowCount(); }
 
@@ -134,8 +129,7 @@ class SqlWindowTest : public QObject {
 
     // A failing query lands in the report log; its text stays for the user to mend.
     window->ReportDock()->hide();
-    Execute(window, QStringLiteral("select id from no_such_table"));
-    QVERIFY(WaitIdle(window));
+    QVERIFY(Execute(window, QStringLiteral("select id from no_such_table")));
     QVERIFY(!window->ReportDock()->isHidden());
     QCOMPARE(window->Report()->Model()->rowCount(), 1);
     QVERIFY(QString::fromStdString(window->Report()->Model()->Log().At(0).description)
@@ -144,8 +138,7 @@ class SqlWindowTest : public QObject {
 
     // A second statement is refused in one line, and the text stays as typed.
     const std::string twoStatements = "select 1; delete from orders";
-    Execute(window, QString::fromStdString(twoStatements));
-    QVERIFY(WaitIdle(window));
+    QVERIFY(Execute(window, QString::fromStdString(twoStatements)));
     QCOMPARE(window->Report()->Model()->rowCount(), 2);
     const std::string refusal = window->Report()->Model()->Log().At(0).description;
     QVERIFY2(refusal.find("more than one statement") != std::string::npos, refusal.c_str());
@@ -162,10 +155,9 @@ class SqlWindowTest : public QObject {
     // The million-row table takes a while to count. The second query wins whether the first job
     // has begun its work or not.
     for (int delay : {0, 5, 40}) {
-      Execute(window, QStringLiteral("select * from events"));
+      Execute(window, QStringLiteral("select * from events"), false);
       QTest::qWait(delay);
-      Execute(window, QStringLiteral("select id from orders where id <= 2"));
-      QVERIFY(WaitIdle(window));
+      QVERIFY(Execute(window, QStringLiteral("select id from orders where id <= 2")));
       QCOMPARE(Rows(window), 2);
       QCOMPARE(window->Sql()->GetQueryText(), std::string("select id from orders where id <= 2"));
     }
@@ -257,8 +249,7 @@ class SqlWindowTest : public QObject {
     // Back to a table shows the query it showed, not the whole table.
     QVERIFY(ShowTable(window, "orders"));
     window->OnCommand(cmd::kSqlWindow);
-    Execute(window, QStringLiteral("select id from orders where id <= 7"));
-    QVERIFY(WaitIdle(window));
+    QVERIFY(Execute(window, QStringLiteral("select id from orders where id <= 7")));
     QCOMPARE(Rows(window), 7);
     QVERIFY(go(cmd::kUp));
     QCOMPARE(window->Elements().ListSlot(), kSlotTables);
@@ -274,11 +265,10 @@ class SqlWindowTest : public QObject {
     QVERIFY(window != nullptr);
     QVERIFY(ShowTable(window, "orders"));
     window->OnCommand(cmd::kSqlWindow);
-    Execute(window, QStringLiteral("/* new and paid orders,\n   newest first */\n"
-                                   "select id, order_date, \"status\", total from orders\n"
-                                   "where status in ('new', 'paid') and comment like '%'\n"
-                                   "order by order_date desc /* newest */"));
-    QVERIFY(WaitIdle(window));
+    QVERIFY(Execute(window, QStringLiteral("/* new and paid orders,\n   newest first */\n"
+                                           "select id, order_date, \"status\", total from orders\n"
+                                           "where status in ('new', 'paid') and comment like '%'\n"
+                                           "order by order_date desc /* newest */")));
     QVERIFY(Rows(window) > 0);
     QCOMPARE(window->Report()->Model()->rowCount(), 0);
     QPlainTextEdit* editor = window->SqlEditor();

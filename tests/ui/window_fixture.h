@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QStringList>
 #include <QTest>
 #include <QTreeWidgetItem>
@@ -14,6 +15,7 @@
 
 #include "config/registry_store.h"
 #include "elements/element_slots.h"
+#include "resources/command_ids.h"
 #include "shell/ui/database_tree.h"
 #include "shell/ui/frame_manager.h"
 #include "shell/ui/main_window.h"
@@ -91,6 +93,14 @@ inline ui::MainWindow* OpenTableFromTree(WindowFixture& fx, const QString& name)
   if (!activate(tables)) return nullptr;
   tables->setExpanded(true);
   return activate(WaitForTreeItem(tree, tables, name)) ? window : nullptr;
+}
+
+// Runs `query` from the SQL pane as the Execute command does; waits for the job unless told not to.
+inline bool Execute(ui::MainWindow* window, const QString& query, bool wait = true) {
+  window->SqlEditor()->setPlainText(query);
+  window->UpdateUi();
+  window->OnCommand(cmd::kExecuteSql);
+  return !wait || WaitIdle(window);
 }
 
 // The list's column titled `title`; -1 without one.
