@@ -100,10 +100,4 @@ inline std::optional<std::string> QueryValue(const std::string& path, const std:
   return value;
 }
 
-// The demo database made by the demo_db fixture.
-inline std::string DemoDatabase() {
-  const char* dir = std::getenv("QUILLET_DEMO_DIR");
-  return dir != nullptr ? std::string(dir) + "/demo.db" : std::string();
-}
-
 }  // namespace quillet::db::testing
