@@ -99,7 +99,7 @@ inline ui::MainWindow* OpenTableFromTree(WindowFixture& fx, const QString& name)
 inline bool Execute(ui::MainWindow* window, const QString& query, bool wait = true) {
   window->SqlEditor()->setPlainText(query);
   window->UpdateUi();
-  window->OnCommand(cmd::kExecuteSql);
+  window->OnCommand(ui::cmd::kExecuteSql);
   return !wait || WaitIdle(window);
 }
 

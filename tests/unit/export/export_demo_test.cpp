@@ -65,14 +65,18 @@ TEST_F(DemoExport, EveryTableInEveryFormat) {
       const long long rows =
           ExportAndReadBack(ExportSource::Table(table), format,
                             "SELECT * FROM " + Quoted(table) + " ORDER BY rowid", table);
-      if (promised.count(table) != 0) EXPECT_EQ(rows, promised.at(table)) << table;
+      if (promised.count(table) != 0) {
+        EXPECT_EQ(rows, promised.at(table)) << table;
+      }
     }
   }
   // Views have no key; their rows come in the order the engine gives them.
   for (const char* view : {"customer_orders", "Product Sales"}) {
     const long long rows = ExportAndReadBack(ExportSource::Table(view), ExportFormat::JsonLines,
                                              "SELECT * FROM " + Quoted(view), "");
-    if (promised.count(view) != 0) EXPECT_EQ(rows, promised.at(view)) << view;
+    if (promised.count(view) != 0) {
+      EXPECT_EQ(rows, promised.at(view)) << view;
+    }
   }
 }
 
