@@ -13,6 +13,7 @@
 
 #include "datasource/provider_ops.h"
 #include "tabledata/data_cell.h"
+#include "unit/datasource/provider_helpers.h"
 
 namespace quillet::db::testing {
 
@@ -23,11 +24,6 @@ std::map<std::string, std::string> ReadServerEnv(const char* stateVariable);
 
 // Takes the current thread's error object and returns its description (UTF-8).
 std::string TakeErrorText();
-
-struct Opened {
-  std::shared_ptr<IDBInitialize> source;
-  std::shared_ptr<ISession> session;
-};
 
 // Initialization service, data source, Initialize and session; the failing code otherwise.
 HRESULT OpenInitString(const std::string& initString, Opened* opened);
