@@ -24,7 +24,6 @@
 
 using namespace quillet;
 using namespace quillet::ui;
-using quillet::uitest::WaitForTreeItem;
 using quillet::uitest::WaitIdle;
 
 namespace {
@@ -249,23 +248,9 @@ class JobControlTest : public QObject {
   void backAfterOneTableAndThenAnotherShowsTheFirst() {
     MainWindow* window = fx_.StartDemo();
     QVERIFY(window != nullptr);
-    DatabaseTree* tree = window->Tree();
-    QTreeWidgetItem* root = WaitForTreeItem(tree, nullptr, QStringLiteral("Data Base"));
-    QVERIFY(root != nullptr);
-    root->setExpanded(true);
-    QTreeWidgetItem* tables = WaitForTreeItem(tree, root, QStringLiteral("Tables"));
-    QVERIFY(tables != nullptr);
-    tables->setExpanded(true);
-    const auto open = [&](const QString& name) {
-      QTreeWidgetItem* item = WaitForTreeItem(tree, tables, name);
-      if (item == nullptr) return false;
-      tree->setCurrentItem(item);
-      QTest::keyClick(tree, Qt::Key_Return);
-      return WaitIdle(window);
-    };
-    QVERIFY(open(QStringLiteral("customers")));
+    QVERIFY(uitest::ShowTableFromTree(window, QStringLiteral("customers")));
     window->DataList()->SetCursor(5, 1);
-    QVERIFY(open(QStringLiteral("orders")));
+    QVERIFY(uitest::ShowTableFromTree(window, QStringLiteral("orders")));
     QCOMPARE(window->DataList()->Model()->rowCount(), 100);
 
     window->UpdateUi();

@@ -77,22 +77,30 @@ inline QTreeWidgetItem* WaitForTreeItem(ui::DatabaseTree* tree, QTreeWidgetItem*
   return nullptr;
 }
 
-// Opens the demo and walks its tree to a table with Enter, as a user would.
-inline ui::MainWindow* OpenTableFromTree(WindowFixture& fx, const QString& name) {
-  ui::MainWindow* window = fx.StartDemo();
-  if (window == nullptr) return nullptr;
+// Enter on the table `name` under the tree's Tables folder (expanded first, and entered too
+// when `enterFolder`), as a user would, then the job it started.
+inline bool ShowTableFromTree(ui::MainWindow* window, const QString& name,
+                              bool enterFolder = false) {
   ui::DatabaseTree* tree = window->Tree();
-  const auto activate = [window, tree](QTreeWidgetItem* item) {
+  const auto enter = [window, tree](QTreeWidgetItem* item) {
     if (item == nullptr) return false;
     tree->setCurrentItem(item);
     QTest::keyClick(tree, Qt::Key_Return);
     return WaitIdle(window);
   };
   QTreeWidgetItem* root = WaitForTreeItem(tree, nullptr, QStringLiteral("Data Base"));
-  QTreeWidgetItem* tables = root ? WaitForTreeItem(tree, root, QStringLiteral("Tables")) : nullptr;
-  if (!activate(tables)) return nullptr;
+  if (root == nullptr) return false;
+  root->setExpanded(true);
+  QTreeWidgetItem* tables = WaitForTreeItem(tree, root, QStringLiteral("Tables"));
+  if (tables == nullptr || (enterFolder && !enter(tables))) return false;
   tables->setExpanded(true);
-  return activate(WaitForTreeItem(tree, tables, name)) ? window : nullptr;
+  return enter(WaitForTreeItem(tree, tables, name));
+}
+
+// Opens the demo and walks its tree to a table, the Tables folder entered on the way.
+inline ui::MainWindow* OpenTableFromTree(WindowFixture& fx, const QString& name) {
+  ui::MainWindow* window = fx.StartDemo();
+  return window != nullptr && ShowTableFromTree(window, name, true) ? window : nullptr;
 }
 
 // Runs `query` from the SQL pane as the Execute command does; waits for the job unless told not to.
