@@ -59,6 +59,10 @@ class ExportCommandLine : public ::testing::Test {
     return run;
   }
 
+  // The start of an export of the shop database to the file "out".
+  std::string ToOut(const std::string& format) {
+    return "--export " + ShellQuoted(out_) + " --format " + format + " " + connect_;
+  }
   // One line on standard error naming the cause, nothing written, the folder as it was.
   void ExpectFailure(const ProgramRun& run, const std::string& cause) {
     EXPECT_EQ(run.status, 1) << run.err;
@@ -78,8 +82,7 @@ class ExportCommandLine : public ::testing::Test {
 TEST_F(ExportCommandLine, WritesEachFormatAndStandardOutput) {
   for (const char* format : {"csv", "jsonl", "sql"}) {
     SCOPED_TRACE(format);
-    const ProgramRun run = Quillet("--export " + ShellQuoted(out_) + " --format " + format + " " +
-                                   connect_ + " --table items");
+    const ProgramRun run = Quillet(ToOut(format) + " --table items");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");  // no progress: standard error is no terminal here
     ExpectReadBack({"--format", format, "--file", out_, "--db", database_, "--sql",
@@ -108,12 +111,9 @@ TEST_F(ExportCommandLine, WritesEachFormatAndStandardOutput) {
 
 TEST_F(ExportCommandLine, FailuresExitOneWithOneLineAndNoFile) {
   const std::string before = ReadBytes(database_);
-  ExpectFailure(Quillet("--export " + ShellQuoted(out_) + " --format csv " + connect_ +
-                        " --query 'delete from items'"),
+  ExpectFailure(Quillet(ToOut("csv") + " --query 'delete from items'"),
                 "The query could not be run");
-  ExpectFailure(Quillet("--export " + ShellQuoted(out_) + " --format csv " + connect_ +
-                        " --table missing_table"),
-                "no such table: missing_table");
+  ExpectFailure(Quillet(ToOut("csv") + " --table missing_table"), "no such table: missing_table");
   ExpectFailure(Quillet("--export " + ShellQuoted(folder_.File("no/folder.csv")) +
                         " --format csv " + connect_ + " --table items"),
                 "No such file or directory");
@@ -126,17 +126,15 @@ TEST_F(ExportCommandLine, FailuresExitOneWithOneLineAndNoFile) {
 
   // A write the system refuses midway (a file size limit) leaves the old file as it was.
   WriteBytes(out_, "old bytes");
-  ExpectFailure(
-      Quillet("--export " + ShellQuoted(out_) + " --format sql " + connect_ + " --table lots",
-              "trap '' XFSZ; ulimit -f 64; "),
-      "File too large");
+  ExpectFailure(Quillet(ToOut("sql") + " --table lots", "trap '' XFSZ; ulimit -f 64; "),
+                "File too large");
   EXPECT_EQ(ReadBytes(out_), "old bytes");
   EXPECT_EQ(FolderNames(folder_.File("")), (std::vector<std::string>{"out", "shop.db"}));
 }
 
 TEST_F(ExportCommandLine, ASignalStopsItWithoutAFile) {
   // Rows without end: only the signal ends the export.
-  const ProgramRun run = Quillet("--export " + ShellQuoted(out_) + " --format csv " + connect_ +
+  const ProgramRun run = Quillet(ToOut("csv") +
                                      " --query 'WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL "
                                      "SELECT x + 1 FROM c) SELECT x FROM c'",
                                  "", " & pid=$!; sleep 1; kill -TERM $pid; wait $pid");
@@ -147,10 +145,8 @@ TEST_F(ExportCommandLine, ASignalStopsItWithoutAFile) {
 
 TEST_F(ExportCommandLine, BadCommandLinesExitTwoWithTheUsage) {
   for (const std::string& arguments :
-       {"--export " + ShellQuoted(out_) + " --format csv " + connect_ + " --table items --bogus",
-        "--export " + ShellQuoted(out_) + " --format csv " + connect_,
-        "--export " + ShellQuoted(out_) + " --format xml " + connect_ + " --table items",
-        "--export " + ShellQuoted(out_) + " --format csv " + connect_ + " --table"}) {
+       {ToOut("csv") + " --table items --bogus", ToOut("csv"), ToOut("xml") + " --table items",
+        ToOut("csv") + " --table"}) {
     const ProgramRun run = Quillet(arguments);
     EXPECT_EQ(run.status, 2) << arguments;
     EXPECT_EQ(run.err.rfind("quillet: ", 0), 0u) << run.err;

@@ -26,19 +26,6 @@ class OdbcPostgresIsolationTest : public PgServerTest {
     }
   }
 
-  // Walks the rest of a rowset without reading values; the walk's final code goes to `end`.
-  static std::int64_t CountRest(IRowset& rowset, HRESULT* end) {
-    std::int64_t count = 0;
-    for (;;) {
-      std::size_t obtained = 0;
-      HROW row = DB_NULL_HROW;
-      *end = rowset.GetNextRows(0, 1, &obtained, &row);
-      if (*end != S_OK) return count;
-      rowset.ReleaseRows(1, &row);
-      ++count;
-    }
-  }
-
   // Backends connected to the test database, this query's own included.
   std::int64_t Backends() {
     const auto rows = Query(
@@ -60,7 +47,7 @@ TEST_P(FailingStatementTest, OpenRowsetKeepsEveryRemainingRow) {
   const HRESULT failed = RunSql(Session(), GetParam(), &b);
   if (Succeeded(failed) && b) {
     HRESULT end = S_OK;
-    CountRest(*b, &end);
+    Walk(*b, &end);
     EXPECT_TRUE(Failed(end)) << GetParam();
   } else {
     EXPECT_TRUE(Failed(failed)) << GetParam();
@@ -68,7 +55,7 @@ TEST_P(FailingStatementTest, OpenRowsetKeepsEveryRemainingRow) {
   TakeErrorText();
 
   HRESULT end = S_OK;
-  EXPECT_EQ(CountRest(*a, &end), kBigTableRows - 250);
+  EXPECT_EQ(Walk(*a, &end), kBigTableRows - 250);
   EXPECT_EQ(end, DB_S_ENDOFROWSET) << TakeErrorText();
 }
 

@@ -38,14 +38,7 @@ std::string TakeErrorText() {
 }
 
 HRESULT OpenInitString(const std::string& initString, Opened* opened) {
-  std::shared_ptr<IDataInitialize> service;
-  HRESULT hr = CreateDataInitialize(&service);
-  if (Failed(hr)) return hr;
-  hr = service->GetDataSource(Utf8ToUtf16(initString), &opened->source);
-  if (Failed(hr)) return hr;
-  hr = opened->source->Initialize();
-  if (Failed(hr)) return hr;
-  return opened->source->CreateSession(&opened->session);
+  return OpenConnection(initString, opened);  // the error object is left for TakeErrorText
 }
 
 HRESULT OpenDataLinkFile(const std::string& path, Opened* opened) {
@@ -156,42 +149,58 @@ std::optional<std::string> NextStreamValue(IRowset& rowset) {
   std::vector<DBCOLUMNINFO> columns;
   EXPECT_EQ(rowset.GetColumnInfo(&columns), S_OK);
   DBOBJECT object{0, IID_ISequentialStream};
-  DBBINDING b;
-  b.iOrdinal = 1;
-  b.obValue = 0;
-  b.obLength = 8;
-  b.obStatus = 12;
-  b.dwPart = DBPART_VALUE | DBPART_LENGTH | DBPART_STATUS;
-  b.wType = DBTYPE_IUNKNOWN;
-  b.cbMaxLen = sizeof(void*);
+  DBBINDING b = Bind(1, DBTYPE_IUNKNOWN, sizeof(void*), 0, 8, 12);
   b.pObject = &object;
   HACCESSOR accessor = DB_NULL_HACCESSOR;
   EXPECT_EQ(rowset.CreateAccessor(DBACCESSOR_ROWDATA, {b}, 16, &accessor), S_OK);
   std::size_t obtained = 0;
   HROW row = DB_NULL_HROW;
   EXPECT_EQ(rowset.GetNextRows(0, 1, &obtained, &row), S_OK);
-  std::uint8_t buffer[16] = {};
-  EXPECT_EQ(rowset.GetData(row, accessor, buffer), S_OK) << TakeErrorText();
+  std::vector<std::uint8_t> buffer(16);
+  EXPECT_EQ(rowset.GetData(row, accessor, buffer.data()), S_OK) << TakeErrorText();
   rowset.ReleaseRows(1, &row);
   rowset.ReleaseAccessor(accessor);
-  ISequentialStream* stream = nullptr;
-  DBSTATUS status = 0;
-  std::memcpy(&stream, buffer, sizeof stream);
-  std::memcpy(&status, buffer + 12, 4);
-  if (status == DBSTATUS_S_ISNULL) return std::nullopt;
+  if (ReadAt<DBSTATUS>(buffer, 12) == DBSTATUS_S_ISNULL) return std::nullopt;
+  auto* stream = ReadAt<ISequentialStream*>(buffer, 0);
   EXPECT_NE(stream, nullptr);
   if (stream == nullptr) return std::string();
   // In pieces of 1024 bytes, as the storage writer reads, so pieces end inside characters.
-  std::string bytes;
-  char piece[1024];
-  for (;;) {
-    std::uint32_t read = 0;
-    EXPECT_EQ(stream->Read(piece, sizeof piece, &read), S_OK);
-    bytes.append(piece, read);
-    if (read < sizeof piece) break;
-  }
+  const std::string bytes = ReadStream(stream);
   stream->Release();
   return columns[0].wType == DBTYPE_WSTR ? Utf16ToUtf8(BytesLEToUtf16(bytes)) : bytes;
+}
+
+void ExpectBigTableSkips(ISession& session) {
+  std::shared_ptr<IRowset> rowset;
+  ASSERT_EQ(RunSql(session, "select id, label from big_table order by id", &rowset), S_OK)
+      << TakeErrorText();
+  std::int64_t count = 0;
+  ASSERT_EQ(rowset->CountRows(&count), S_OK) << TakeErrorText();
+  EXPECT_EQ(count, 100000);
+  EXPECT_EQ(NextRowAsText(*rowset, 99999), (TextRow{"99999", "row 99999"}));
+  HRESULT hr = S_OK;
+  EXPECT_FALSE(NextRowAsText(*rowset, 0, &hr));
+  EXPECT_EQ(hr, DB_S_ENDOFROWSET);
+  ASSERT_EQ(rowset->RestartPosition(), S_OK) << TakeErrorText();
+  EXPECT_EQ(NextRowAsText(*rowset), (TextRow{"0", "row 0"}));
+  EXPECT_EQ(NextRowAsText(*rowset, 249), (TextRow{"250", "row 250"}));  // rows 1..249 skipped
+  EXPECT_FALSE(NextRowAsText(*rowset, 200000, &hr));
+  EXPECT_EQ(hr, DB_S_ENDOFROWSET);
+}
+
+void ExpectLongValueWhole(ISession& session) {
+  std::string expected;
+  for (int i = 1; i <= 10000; ++i) {
+    const std::string n = std::to_string(i);
+    expected += std::string(10 - n.size(), '0') + n;
+  }
+  std::shared_ptr<IRowset> rowset;
+  ASSERT_EQ(RunSql(session, "select body from long_values where id = 1", &rowset), S_OK)
+      << TakeErrorText();
+  const auto text = NextStreamValue(*rowset);
+  ASSERT_TRUE(text);
+  ASSERT_EQ(text->size(), 100000u);
+  EXPECT_TRUE(*text == expected);
 }
 
 HRESULT CellRow::Bind(IRowset& rowset) {

@@ -13,6 +13,7 @@
 
 #include "datasource/provider_ops.h"
 #include "tabledata/data_cell.h"
+#include "unit/datasource/provider_helpers.h"
 
 namespace quillet::db::testing {
 
@@ -23,11 +24,6 @@ std::map<std::string, std::string> ReadServerEnv(const char* stateVariable);
 
 // Takes the current thread's error object and returns its description (UTF-8).
 std::string TakeErrorText();
-
-struct Opened {
-  std::shared_ptr<IDBInitialize> source;
-  std::shared_ptr<ISession> session;
-};
 
 // Initialization service, data source, Initialize and session; the failing code otherwise.
 HRESULT OpenInitString(const std::string& initString, Opened* opened);
@@ -54,6 +50,11 @@ std::vector<std::pair<std::string, std::string>> ListTables(ISession& session,
 // Column 1 of the next row read whole through a stream binding, as UTF-8 (wide columns are
 // converted); std::nullopt for a null value. A failure fails the calling test.
 std::optional<std::string> NextStreamValue(IRowset& rowset);
+
+// Checks both test servers share: big_table's 100,000 rows counted, skipped to the last, the end
+// after it and a restart; and row 1 of long_values (100,000 characters) whole through a stream.
+void ExpectBigTableSkips(ISession& session);
+void ExpectLongValueWhole(ISession& session);
 
 // A row buffer laid out as the program's table view lays it out, with its bindings.
 struct CellRow {

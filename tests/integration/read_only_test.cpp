@@ -124,18 +124,13 @@ std::string Digest(const std::string& bytes) {
 }
 
 void MakeVictim(const std::string& path) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db,
-                         "create table customers (id integer primary key, name varchar(40) not "
-                         "null, city varchar(40));"
-                         "insert into customers values (1, 'Ada', 'London'), (2, 'Grace', "
-                         "'Arlington'), (3, 'Björn', null);"
-                         "create table audit (id integer primary key, note varchar(100));"
-                         "create view customer_names as select id, name from customers;",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(db);
+  RunSql(path,
+         "create table customers (id integer primary key, name varchar(40) not null, city "
+         "varchar(40));"
+         "insert into customers values (1, 'Ada', 'London'), (2, 'Grace', 'Arlington'), "
+         "(3, 'Björn', null);"
+         "create table audit (id integer primary key, note varchar(100));"
+         "create view customer_names as select id, name from customers;");
 }
 
 // A provider under attack: how to connect and how to see what the database holds.

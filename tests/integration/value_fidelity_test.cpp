@@ -69,9 +69,7 @@ std::vector<std::vector<std::string>> Split(const std::string& text, char separa
 // of each declared type come a text in an INTEGER column, a real in an untyped one and blobs
 // in TEXT, INTEGER and untyped columns.
 void MakeSqliteTable(const std::string& path) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, R"sql(
+  db::testing::RunSql(path, R"sql(
     create table value_kinds (id integer primary key, t text, c clob, untyped, vc varchar(20),
       i integer, r real, num numeric(20, 6), b boolean, d date, bl blob);
     insert into value_kinds values
@@ -84,10 +82,7 @@ void MakeSqliteTable(const std::string& path) {
       (5, printf('%.512c', 'a'), x'41', x'42', null, x'43', 1e-7, 100.0, null, null, null),
       (6, printf('%.510c', 'a') || 'é', null, 9223372036854775807, null, 1.0, 0.1, null, null,
        null, null);
-  )sql",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(db);
+  )sql");
 }
 
 class ValueFidelity : public ::testing::TestWithParam<const char*> {

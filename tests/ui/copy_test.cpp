@@ -11,15 +11,10 @@
 
 using namespace quillet;
 using namespace quillet::ui;
+using quillet::uitest::FindColumn;
 using quillet::uitest::WaitIdle;
 
 namespace {
-
-int FindColumn(DataListView* list, const QString& title) {
-  for (int c = 0; c < list->Model()->columnCount(); ++c)
-    if (list->Model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == title) return c;
-  return -1;
-}
 
 // Presses Ctrl+C (with Shift for the row) on the list and returns the clipboard's text.
 QString CopyWithKeys(DataListView* list, int row, int column, bool wholeRow = false) {

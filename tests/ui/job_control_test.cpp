@@ -144,14 +144,6 @@ class EventLoopWatch {
   qint64 longest_ = 0;
 };
 
-QTreeWidgetItem* WaitForTreeItem(DatabaseTree* tree, QTreeWidgetItem* parent, const QString& text) {
-  for (int i = 0; i < 500; ++i) {
-    if (QTreeWidgetItem* item = tree->FindChild(parent, text)) return item;
-    QTest::qWait(10);
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 class JobControlTest : public QObject {
@@ -256,23 +248,9 @@ class JobControlTest : public QObject {
   void backAfterOneTableAndThenAnotherShowsTheFirst() {
     MainWindow* window = fx_.StartDemo();
     QVERIFY(window != nullptr);
-    DatabaseTree* tree = window->Tree();
-    QTreeWidgetItem* root = WaitForTreeItem(tree, nullptr, QStringLiteral("Data Base"));
-    QVERIFY(root != nullptr);
-    root->setExpanded(true);
-    QTreeWidgetItem* tables = WaitForTreeItem(tree, root, QStringLiteral("Tables"));
-    QVERIFY(tables != nullptr);
-    tables->setExpanded(true);
-    const auto open = [&](const QString& name) {
-      QTreeWidgetItem* item = WaitForTreeItem(tree, tables, name);
-      if (item == nullptr) return false;
-      tree->setCurrentItem(item);
-      QTest::keyClick(tree, Qt::Key_Return);
-      return WaitIdle(window);
-    };
-    QVERIFY(open(QStringLiteral("customers")));
+    QVERIFY(uitest::ShowTableFromTree(window, QStringLiteral("customers")));
     window->DataList()->SetCursor(5, 1);
-    QVERIFY(open(QStringLiteral("orders")));
+    QVERIFY(uitest::ShowTableFromTree(window, QStringLiteral("orders")));
     QCOMPARE(window->DataList()->Model()->rowCount(), 100);
 
     window->UpdateUi();

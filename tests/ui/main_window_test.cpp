@@ -19,6 +19,8 @@
 
 using namespace quillet;
 using namespace quillet::ui;
+using quillet::uitest::FindColumn;
+using quillet::uitest::WaitForTreeItem;
 using quillet::uitest::WaitIdle;
 
 namespace {
@@ -27,32 +29,9 @@ QString PaneText(MainWindow* window, unsigned pane) {
   return window->Status()->PaneText(pane);
 }
 
-// The tree item of `text` below `parent` (nullptr: the root level), waiting for the tree.
-QTreeWidgetItem* WaitForTreeItem(DatabaseTree* tree, QTreeWidgetItem* parent, const QString& text) {
-  for (int i = 0; i < 500; ++i) {
-    if (QTreeWidgetItem* item = tree->FindChild(parent, text)) return item;
-    QTest::qWait(10);
-  }
-  return nullptr;
-}
-
-// Enter on a tree item, then the job it started.
-bool Activate(MainWindow* window, QTreeWidgetItem* item) {
-  if (item == nullptr) return false;
-  window->Tree()->setCurrentItem(item);
-  QTest::keyClick(window->Tree(), Qt::Key_Return);
-  return WaitIdle(window);
-}
-
 int FindRow(DataListView* list, int column, const QString& text) {
   for (int row = 0; row < list->Model()->rowCount(); ++row)
     if (list->Model()->CellText(row, column) == text) return row;
-  return -1;
-}
-
-int FindColumn(DataListView* list, const QString& title) {
-  for (int c = 0; c < list->Model()->columnCount(); ++c)
-    if (list->Model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == title) return c;
   return -1;
 }
 
@@ -67,17 +46,7 @@ class MainWindowTest : public QObject {
   uitest::WindowFixture fx_;
 
   // Opens the demo and walks the tree to a table ("orders" has 250 rows).
-  MainWindow* OpenTable(const QString& name) {
-    MainWindow* window = fx_.StartDemo();
-    if (window == nullptr) return nullptr;
-    DatabaseTree* tree = window->Tree();
-    QTreeWidgetItem* root = WaitForTreeItem(tree, nullptr, QStringLiteral("Data Base"));
-    QTreeWidgetItem* tables =
-        root ? WaitForTreeItem(tree, root, QStringLiteral("Tables")) : nullptr;
-    if (!Activate(window, tables)) return nullptr;
-    tables->setExpanded(true);
-    return Activate(window, WaitForTreeItem(tree, tables, name)) ? window : nullptr;
-  }
+  MainWindow* OpenTable(const QString& name) { return uitest::OpenTableFromTree(fx_, name); }
 
  private slots:
   void initTestCase() {
@@ -122,27 +91,13 @@ class MainWindowTest : public QObject {
     QVERIFY2(list->LastToolTip().startsWith(QStringLiteral("Table: orders\n")),
              qPrintable(list->LastToolTip()));
 
-    // Down on the last item of a page loads the next page and keeps the cursor on item 99; the
-    // last page holds 50 rows and the cursor stays at 99 beyond it.
-    const auto key = [&](Qt::Key k, const QString& firstId, int rows, const QString& status) {
-      QTest::keyClick(view, k);
-      uitest::Settle();
-      QCOMPARE(list->Model()->CellText(0, 1), firstId);
-      QCOMPARE(list->Model()->rowCount(), rows);
-      QCOMPARE(PaneText(window, FrameStatusBar::kRowStatusPane), status);
-    };
+    // The view hands its keys to the list: Down on the last item loads the next page (the page
+    // turns themselves are the data list's unit tests).
     list->SetCursor(99, 1);
-    key(Qt::Key_Down, QStringLiteral("101"), 100, QStringLiteral("Row 200 , Ln. 1"));
-    key(Qt::Key_Down, QStringLiteral("201"), 50, QStringLiteral("Row 300 , Ln. 1"));
-    // Up on item 0 turns back a page and keeps item 0.
-    list->SetCursor(0, 1);
-    key(Qt::Key_Up, QStringLiteral("101"), 100, QStringLiteral("Row 101 , Ln. 1"));
-    // Left and Right move the column and stop at the ends.
-    QTest::keyClick(view, Qt::Key_Left);
-    QTest::keyClick(view, Qt::Key_Left);
-    QCOMPARE(list->CursorColumn(), 0);
-    for (int i = 0; i < 30; ++i) QTest::keyClick(view, Qt::Key_Right);
-    QCOMPARE(list->CursorColumn(), list->Model()->columnCount() - 1);
+    QTest::keyClick(view, Qt::Key_Down);
+    uitest::Settle();
+    QCOMPARE(list->Model()->CellText(0, 1), QStringLiteral("101"));
+    QCOMPARE(PaneText(window, FrameStatusBar::kRowStatusPane), QStringLiteral("Row 200 , Ln. 1"));
     QVERIFY(fx_.boxes->Boxes().empty());
   }
 
@@ -178,12 +133,6 @@ class MainWindowTest : public QObject {
     QVERIFY(menu->actions()[2]->text().startsWith(QStringLiteral("&Copy")));
     menu->hide();
 
-    // Enter on a number cell opens nothing.
-    list->SetCursor(row, 1);
-    QTest::keyClick(view, Qt::Key_Return);
-    uitest::Settle();
-    QVERIFY(!menu->isVisible());
-
     // A click on the drop-down opens the menu only once the cell is the cursor cell, and a
     // click right of the button area does not.
     view->scrollTo(list->Model()->index(row, notes));
@@ -194,7 +143,6 @@ class MainWindowTest : public QObject {
       QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, point);
       uitest::Settle();
       QTRY_COMPARE(menu->isVisible(), opens);
-      QCOMPARE(list->CursorColumn(), notes);
       menu->hide();
     }
   }
@@ -259,22 +207,12 @@ class MainWindowTest : public QObject {
     QVERIFY(window != nullptr);
     window->ReportDock()->hide();
     window->OnCommand(cmd::kSqlWindow);
-    window->SqlEditor()->setPlainText(QStringLiteral("select * from no_such_table"));
-    window->OnCommand(cmd::kExecuteSql);
-    QVERIFY(WaitIdle(window));
+    QVERIFY(uitest::Execute(window, QStringLiteral("select * from no_such_table")));
 
+    // The report pane opened with the one error (its text and the window going on are the SQL
+    // window test's).
     QVERIFY(!window->ReportDock()->isHidden());
     QCOMPARE(window->Report()->Model()->rowCount(), 1);
-    const auto& entry = window->Report()->Model()->Log().At(0);
-    QCOMPARE(entry.type, 0);
-    QVERIFY2(QString::fromStdString(entry.description).contains(QStringLiteral("no_such_table")),
-             entry.description.c_str());
-    // The window goes on working.
-    window->SqlEditor()->setPlainText(QStringLiteral("select id, status from orders where id < 5"));
-    window->OnCommand(cmd::kExecuteSql);
-    QVERIFY(WaitIdle(window));
-    QCOMPARE(window->DataList()->Model()->rowCount(), 4);
-    QVERIFY(fx_.boxes->Boxes().empty());
 
     // The picture a user sees: a table open, the tree expanded, one error in the report.
     window->OnCommand(cmd::kSqlWindow);
@@ -322,21 +260,6 @@ class MainWindowTest : public QObject {
     SetFileHandler({});
     QTRY_COMPARE(fx_.manager->Count(), 1);
     QVERIFY(window->IsConnected());
-  }
-
-  void closingDuringALoadEndsCleanly() {
-    MainWindow* window = fx_.StartDemo();
-    QVERIFY(window != nullptr);
-    window->Elements().ActivateListItem("Tables", true);
-    window->StartJob(kSlotTables);
-    QVERIFY(WaitIdle(window));
-    window->Elements().ActivateListItem("events", true);
-    window->StartJob(kSlotTable);
-    QTest::qWait(30);
-    QSignalSpy allClosed(fx_.manager.get(), &FrameManager::allWindowsClosed);
-    window->close();
-    QTRY_COMPARE(fx_.manager->Count(), 0);
-    QCOMPARE(allClosed.count(), 1);
   }
 };
 

@@ -6,8 +6,6 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include <fstream>
-
 #include "elements/text_format.h"
 #include "report/ui/report_pane.h"
 #include "resources/command_ids.h"
@@ -20,14 +18,6 @@ using namespace quillet;
 using namespace quillet::ui;
 
 namespace {
-
-std::string ServerConnectString(const char* stateVariable) {
-  const char* state = std::getenv(stateVariable);
-  std::ifstream in(std::string(state != nullptr ? state : "") + "/conn.txt");
-  std::string line;
-  std::getline(in, line);
-  return line;
-}
 
 Pager* ShownPager(MainWindow* window) {
   xElementSet& elements = window->Elements();
@@ -89,11 +79,13 @@ class PagingTest : public QObject {
     QTest::addColumn<long long>("rows");
     QTest::addColumn<long long>("firstId");  // the id of the first row
     QTest::newRow("sqlite") << QString() << QStringLiteral("events") << 1'000'000LL << 1LL;
-    QTest::newRow("postgresql") << QString::fromStdString("Provider=ODBC;" +
-                                                          ServerConnectString("QUILLET_PG_STATE"))
+    QTest::newRow("postgresql") << QString::fromStdString(
+                                       "Provider=ODBC;" +
+                                       uitest::ServerConnectString("QUILLET_PG_STATE"))
                                 << QStringLiteral("public.big_table") << 100'000LL << 0LL;
-    QTest::newRow("mariadb") << QString::fromStdString("Provider=ODBC;" +
-                                                       ServerConnectString("QUILLET_MARIADB_STATE"))
+    QTest::newRow("mariadb") << QString::fromStdString(
+                                    "Provider=ODBC;" +
+                                    uitest::ServerConnectString("QUILLET_MARIADB_STATE"))
                              << QStringLiteral("big_table") << 100'000LL << 0LL;
   }
 
@@ -167,11 +159,8 @@ class PagingTest : public QObject {
     QVERIFY(window != nullptr);
     QVERIFY(uitest::ShowTable(window, "events"));
     // A query without a key: a deep page is walked to, long enough to stop.
-    window->SqlEditor()->setPlainText(
-        QStringLiteral("select id, printf('%.400c', level) as padded from events"));
-    window->UpdateUi();
-    window->OnCommand(cmd::kExecuteSql);
-    QVERIFY(uitest::WaitIdle(window));
+    QVERIFY(uitest::Execute(
+        window, QStringLiteral("select id, printf('%.400c', level) as padded from events")));
     QCOMPARE(Id(window, 0), QStringLiteral("1"));
     window->JumpTo({PageJob::Target::Row, 999'000, 0});
     QVERIFY(!window->IsIdle());

@@ -44,8 +44,10 @@ std::string GeneralKey() {
 
 // A window's pages and a dialog over them, as the Configuration command builds it.
 struct DialogUnderTest {
-  explicit DialogUnderTest(unsigned& current) {
+  // `prepare` may change the pages' values before the dialog reads them.
+  explicit DialogUnderTest(unsigned& current, std::function<void(config::PageSet&)> prepare = {}) {
     config::BuildPageSet(pages, store());
+    if (prepare) prepare(pages);
     dialog = std::make_unique<PropertiesDialog>(pages, store(), current);
     dialog->SetBeep([this] { ++beeps; });
     dialog->show();
@@ -233,39 +235,36 @@ class PropertiesDialogTest : public QObject {
   }
 
   void storedBothOnLoadsWithOnlyTheLinesRule() {
-    unsigned current = config::kPageDataTree;
-    config::PageSet pages;
-    config::BuildPageSet(pages, config::RegistryStore::Default());
-    config::SettingsPage& tree = pages.GetPage(config::kPageDataTree);
-    tree.SetValue(option::kIsHasLines, 1);
-    tree.SetValue(option::kIsFullRowSel, 1);
-    PropertiesDialog dialog(pages, config::RegistryStore::Default(), current);
-    auto* page = static_cast<DataTreePage*>(dialog.Page(config::kPageDataTree));
+    current_ = config::kPageDataTree;
+    DialogUnderTest t(current_, [](config::PageSet& pages) {
+      pages.GetPage(config::kPageDataTree).SetValue(option::kIsHasLines, 1);
+      pages.GetPage(config::kPageDataTree).SetValue(option::kIsFullRowSel, 1);
+    });
+    auto* page = static_cast<DataTreePage*>(t.dialog->Page(config::kPageDataTree));
     QVERIFY(page->LinesBox()->isChecked() && page->LinesBox()->isEnabled());
     QVERIFY(!page->FullRowBox()->isChecked() && !page->FullRowBox()->isEnabled());
-    QVERIFY(dialog.ApplyPages());
-    QCOMPARE(tree.Value(option::kIsFullRowSel), 0);
+    QVERIFY(t.dialog->ApplyPages());
+    QCOMPARE(t.Page(config::kPageDataTree).Value(option::kIsFullRowSel), 0);
   }
 
   void checkBoxValuesOutsideTheirRangeLoadAsOff() {
-    unsigned current = config::kPageGeneral;
-    config::PageSet pages;
-    config::BuildPageSet(pages, config::RegistryStore::Default());
-    config::SettingsPage& report = pages.GetPage(config::kPageReportWindow);
-    report.SetValue(option::kIsShowGrid, 7);
-    report.SetValue(option::kIsFullRowSel, -1);
-    report.SetValue(option::kIsFlatSB, 2);
-    PropertiesDialog dialog(pages, config::RegistryStore::Default(), current);
+    DialogUnderTest t(current_, [](config::PageSet& pages) {
+      config::SettingsPage& report = pages.GetPage(config::kPageReportWindow);
+      report.SetValue(option::kIsShowGrid, 7);
+      report.SetValue(option::kIsFullRowSel, -1);
+      report.SetValue(option::kIsFlatSB, 2);
+    });
+    config::SettingsPage& report = t.Page(config::kPageReportWindow);
     const QList<QCheckBox*> boxes =
-        dialog.Page(config::kPageReportWindow)->findChildren<QCheckBox*>();
+        t.dialog->Page(config::kPageReportWindow)->findChildren<QCheckBox*>();
     QCOMPARE(report.Value(option::kIsShowGrid), 0);
     QCOMPARE(report.Value(option::kIsFullRowSel), 0);
     QCOMPARE(boxes.at(0)->checkState(), Qt::Unchecked);
     QCOMPARE(boxes.at(2)->checkState(), Qt::PartiallyChecked);
-    QVERIFY(dialog.ApplyPages());
+    QVERIFY(t.dialog->ApplyPages());
     QCOMPARE(report.Value(option::kIsFlatSB), 2);
     boxes.at(2)->click();  // a click leaves the third state for good
-    QVERIFY(dialog.ApplyPages());
+    QVERIFY(t.dialog->ApplyPages());
     QCOMPARE(report.Value(option::kIsFlatSB), 1);
   }
 

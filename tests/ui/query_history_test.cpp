@@ -23,6 +23,7 @@
 
 using namespace quillet;
 using namespace quillet::ui;
+using quillet::uitest::Execute;
 using quillet::uitest::ShowTable;
 using quillet::uitest::WaitIdle;
 
@@ -80,13 +81,6 @@ class QueryHistoryTest : public QObject {
  private:
   uitest::WindowFixture fx_;
 
-  static void Execute(MainWindow* window, const QString& query) {
-    window->SqlEditor()->setPlainText(query);
-    window->UpdateUi();
-    window->OnCommand(cmd::kExecuteSql);
-    QVERIFY(WaitIdle(window));
-  }
-
   // The demo database with the orders table shown and the SQL pane open.
   MainWindow* DemoWithSqlPane() {
     MainWindow* window = fx_.StartDemo();
@@ -119,10 +113,10 @@ class QueryHistoryTest : public QObject {
       MainWindow* window = DemoWithSqlPane();
       QVERIFY(window != nullptr);
       QVERIFY(window->Sql()->History().Entries().empty());
-      Execute(window, kFirst);
-      Execute(window, kFailing);  // fails, and is kept all the same
-      Execute(window, kLong);
-      Execute(window, kLong + QStringLiteral("  \n"));  // the same again
+      QVERIFY(Execute(window, kFirst));
+      QVERIFY(Execute(window, kFailing));  // fails, and is kept all the same
+      QVERIFY(Execute(window, kLong));
+      QVERIFY(Execute(window, kLong + QStringLiteral("  \n")));  // the same again
       QCOMPARE(window->Sql()->History().Size(), std::size_t{3});
       window->close();
       uitest::Settle();
@@ -204,7 +198,7 @@ class QueryHistoryTest : public QObject {
     QCOMPARE(EditorText(window), kLong + QStringLiteral(" limit 5"));
 
     // Closed, the connection takes its history along; the button has nothing to offer.
-    Execute(window, kFailing);
+    QVERIFY(Execute(window, kFailing));
     QCOMPARE(pane->History().Size(), std::size_t{1});
     window->OnCommand(cmd::kCloseConnection);
     QVERIFY(WaitIdle(window));

@@ -6,9 +6,11 @@
 #include <QTest>
 #include <QWidget>
 
-#include <sqlite3.h>
+#include <cstdlib>
+#include <fstream>
 
 #include "shell/ui/main_window.h"
+#include "unit/datasource/test_files.h"
 
 namespace quillet::uitest {
 
@@ -40,16 +42,16 @@ QString DemoDb() {
 }
 
 QString QueryText(const QString& path, const QString& sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* statement = nullptr;
-  QString value;
-  if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) == SQLITE_OK &&
-      sqlite3_step(statement) == SQLITE_ROW)
-    value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return value;
+  return QString::fromStdString(
+      db::testing::QueryValue(path.toStdString(), sql.toStdString()).value_or(""));
+}
+
+std::string ServerConnectString(const char* stateVariable) {
+  const char* state = std::getenv(stateVariable);
+  std::ifstream in(std::string(state != nullptr ? state : "") + "/conn.txt");
+  std::string line;
+  std::getline(in, line);
+  return line;
 }
 
 QString SaveScreenshot(QWidget* widget, const QString& name) {

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "resources/ui/dialog_hooks.h"
@@ -40,6 +41,9 @@ QString DemoUdl();
 QString DemoDb();
 // The first column of the first row of `sql` on the database file, read straight from SQLite.
 QString QueryText(const QString& path, const QString& sql);
+// The ODBC connection string of the test server whose state folder `stateVariable` names
+// (its conn.txt); empty without a server.
+std::string ServerConnectString(const char* stateVariable);
 // Writes the widget's picture under the build folder's screenshots/ and returns the path.
 QString SaveScreenshot(QWidget* widget, const QString& name);
 

@@ -5,9 +5,6 @@
 #include <QFile>
 #include <QTest>
 
-#include <fstream>
-#include <map>
-
 #include "tabledata/ui/data_list_view.h"
 #include "window_fixture.h"
 
@@ -16,23 +13,9 @@ using namespace quillet::ui;
 
 namespace {
 
-std::string PgConnectString() {
-  const char* state = std::getenv("QUILLET_PG_STATE");
-  std::ifstream in(std::string(state != nullptr ? state : "") + "/conn.txt");
-  std::string line;
-  std::getline(in, line);
-  return line;
-}
-
 // The list's text of `row` under the column titled `title`.
 QString Cell(MainWindow* window, int row, const QString& title) {
-  VirtualListModel* model = window->DataList()->Model();
-  for (int c = 0; c < model->columnCount(); ++c) {
-    if (model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == title) {
-      return model->CellText(row, c);
-    }
-  }
-  return QStringLiteral("<no column %1>").arg(title);
+  return window->DataList()->Model()->CellText(row, uitest::FindColumn(window->DataList(), title));
 }
 
 }  // namespace
@@ -74,21 +57,14 @@ class ValuesTest : public QObject {
   }
 
   void postgresTypesShowAsPsqlPrintsThem() {
-    const std::string connect = PgConnectString();
+    const std::string connect = uitest::ServerConnectString("QUILLET_PG_STATE");
     QVERIFY2(!connect.empty(), "no PostgreSQL test server");
     MainWindow* window = fx_.Start({"-constr", "Provider=ODBC;" + connect});
     QVERIFY(window != nullptr);
     QVERIFY(uitest::ShowTable(window, "public.value_kinds"));
-    const std::map<QString, QString> first = {
-        {QStringLiteral("t"), QStringLiteral("Straße")},
-        {QStringLiteral("bi"), QStringLiteral("9007199254740993")},
-        {QStringLiteral("f8"), QStringLiteral("3.141592653589793")},
-        {QStringLiteral("num"), QStringLiteral("12345678901234.123456")},
-        {QStringLiteral("tz"), QStringLiteral("2024-02-29 12:14:15.5+00")},
-        {QStringLiteral("u"), QStringLiteral("a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11")},
-        {QStringLiteral("b"), QStringLiteral("t")},
-        {QStringLiteral("by"), QStringLiteral("(BLOB)")}};
-    for (const auto& [title, text] : first) QCOMPARE(Cell(window, 0, title), text);
+    // Every value cell by cell is the value fidelity test's; here the window shows them.
+    QCOMPARE(Cell(window, 0, QStringLiteral("t")), QStringLiteral("Straße"));
+    QCOMPARE(Cell(window, 0, QStringLiteral("by")), QStringLiteral("(BLOB)"));
     Screenshot(window, QStringLiteral("postgres_value_kinds.png"));
   }
 };

@@ -4,7 +4,10 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QStringList>
+#include <QTest>
+#include <QTreeWidgetItem>
 
 #include <memory>
 #include <string>
@@ -12,8 +15,11 @@
 
 #include "config/registry_store.h"
 #include "elements/element_slots.h"
+#include "resources/command_ids.h"
+#include "shell/ui/database_tree.h"
 #include "shell/ui/frame_manager.h"
 #include "shell/ui/main_window.h"
+#include "tabledata/ui/data_list_view.h"
 #include "ui_test_support.h"
 
 namespace quillet::uitest {
@@ -59,6 +65,57 @@ inline bool ShowTable(ui::MainWindow* window, const std::string& name) {
   if (!window->Elements().ActivateListItem(name, true)) return false;
   window->StartJob(kSlotTable);
   return WaitIdle(window);
+}
+
+// The tree item of `text` below `parent` (nullptr: the root level), waiting for the tree.
+inline QTreeWidgetItem* WaitForTreeItem(ui::DatabaseTree* tree, QTreeWidgetItem* parent,
+                                        const QString& text) {
+  for (int i = 0; i < 500; ++i) {
+    if (QTreeWidgetItem* item = tree->FindChild(parent, text)) return item;
+    QTest::qWait(10);
+  }
+  return nullptr;
+}
+
+// Enter on the table `name` under the tree's Tables folder (expanded first, and entered too
+// when `enterFolder`), as a user would, then the job it started.
+inline bool ShowTableFromTree(ui::MainWindow* window, const QString& name,
+                              bool enterFolder = false) {
+  ui::DatabaseTree* tree = window->Tree();
+  const auto enter = [window, tree](QTreeWidgetItem* item) {
+    if (item == nullptr) return false;
+    tree->setCurrentItem(item);
+    QTest::keyClick(tree, Qt::Key_Return);
+    return WaitIdle(window);
+  };
+  QTreeWidgetItem* root = WaitForTreeItem(tree, nullptr, QStringLiteral("Data Base"));
+  if (root == nullptr) return false;
+  root->setExpanded(true);
+  QTreeWidgetItem* tables = WaitForTreeItem(tree, root, QStringLiteral("Tables"));
+  if (tables == nullptr || (enterFolder && !enter(tables))) return false;
+  tables->setExpanded(true);
+  return enter(WaitForTreeItem(tree, tables, name));
+}
+
+// Opens the demo and walks its tree to a table, the Tables folder entered on the way.
+inline ui::MainWindow* OpenTableFromTree(WindowFixture& fx, const QString& name) {
+  ui::MainWindow* window = fx.StartDemo();
+  return window != nullptr && ShowTableFromTree(window, name, true) ? window : nullptr;
+}
+
+// Runs `query` from the SQL pane as the Execute command does; waits for the job unless told not to.
+inline bool Execute(ui::MainWindow* window, const QString& query, bool wait = true) {
+  window->SqlEditor()->setPlainText(query);
+  window->UpdateUi();
+  window->OnCommand(ui::cmd::kExecuteSql);
+  return !wait || WaitIdle(window);
+}
+
+// The list's column titled `title`; -1 without one.
+inline int FindColumn(ui::DataListView* list, const QString& title) {
+  for (int c = 0; c < list->Model()->columnCount(); ++c)
+    if (list->Model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == title) return c;
+  return -1;
 }
 
 // The recent-file actions of a menu, as it shows them.

@@ -1,44 +1,21 @@
 #pragma once
-// Temporary folders, whole-file reads and stderr capture for the settings tests.
+// Temporary folders, whole-file reads (the data source tests' own) and stderr capture for the
+// settings tests.
+
+#include "unit/datasource/test_files.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 
 namespace quillet::config::testing {
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = std::filesystem::temp_directory_path() / "quillet-config-XXXXXX";
-    path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-inline std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+using TempDir = db::testing::TempFolder;
+using db::testing::ReadBytes;
+using db::testing::WriteBytes;
 
 // Sends standard error to a file while alive; Text() restores it and returns what was written.
 class StderrCapture {
@@ -59,7 +36,7 @@ class StderrCapture {
       ::close(saved_);
       saved_ = -1;
     }
-    return ReadFileBytes(file_);
+    return ReadBytes(file_);
   }
 
  private:

@@ -68,8 +68,8 @@ TEST(RegistryExport, FreshConfigurationMatchesTheExpectedFile) {
   const std::string file = dir.File("out.reg");
   ASSERT_TRUE(ExportConfigurationFile(store, file, sink));
   EXPECT_TRUE(sink.shown.empty());
-  EXPECT_EQ(testing::ReadFileBytes(file),
-            testing::ReadFileBytes(std::string(QUILLET_CONFIG_TEST_DATA) + "/fresh_export.reg"));
+  EXPECT_EQ(testing::ReadBytes(file),
+            testing::ReadBytes(std::string(QUILLET_CONFIG_TEST_DATA) + "/fresh_export.reg"));
 }
 
 TEST(RegistryExport, FormatsTypesTheFileDoesNotHold) {
@@ -108,7 +108,7 @@ TEST(RegistryExport, WholeHiveAndKeysThatCannotBeRead) {
       {"HKEY_LOCAL_MACHINE", "A", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\r\nError\r\n"}};
   for (const auto& c : cases) {
     ASSERT_TRUE(ExportRegistry(store, c.root, c.key, file, sink));
-    EXPECT_EQ(testing::ReadFileBytes(file), c.file) << c.root << "\\" << c.key;
+    EXPECT_EQ(testing::ReadBytes(file), c.file) << c.root << "\\" << c.key;
   }
   EXPECT_TRUE(sink.shown.empty());
 }

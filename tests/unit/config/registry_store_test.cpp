@@ -183,7 +183,7 @@ TEST(RegistryStore, DefaultPathFollowsTheEnvironment) {
 
 TEST(RegistryStore, FileThatCannotBeOpenedFallsBackToMemory) {
   testing::TempDir dir;
-  testing::WriteFileBytes(dir.File("plain"), "x");
+  testing::WriteBytes(dir.File("plain"), "x");
   const std::string file = dir.File("plain/registry.db");  // below a file: cannot exist
   testing::StderrCapture capture(dir.File("stderr.txt"));
   RegistryStore store(file);

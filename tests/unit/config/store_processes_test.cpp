@@ -166,12 +166,12 @@ std::string Noise(std::size_t count, int step) {
 const DamageCase kDamageCases[] = {
     {"GarbageBytes",
      [](const std::string& file) -> std::shared_ptr<void> {
-       testing::WriteFileBytes(file, Noise(5000, 7919));
+       testing::WriteBytes(file, Noise(5000, 7919));
        return nullptr;
      }},
     {"SqliteHeaderFollowedByGarbage",
      [](const std::string& file) -> std::shared_ptr<void> {
-       testing::WriteFileBytes(file, std::string("SQLite format 3\0", 16) + Noise(8192, 31));
+       testing::WriteBytes(file, std::string("SQLite format 3\0", 16) + Noise(8192, 31));
        return nullptr;
      }},
     // The other program keeps its database open in WAL mode with rows not yet checkpointed, so
@@ -197,9 +197,9 @@ const DamageCase kDamageCases[] = {
          for (int i = 0; i < 400; ++i)
            key.SetValue("value" + std::to_string(i), REG_BINARY, Bytes(200, std::uint8_t(i)));
        }
-       std::string bytes = testing::ReadFileBytes(file);
+       std::string bytes = testing::ReadBytes(file);
        bytes.resize(bytes.size() / 2);  // well into the pages of the values
-       testing::WriteFileBytes(file, bytes);
+       testing::WriteBytes(file, bytes);
        return nullptr;
      }},
 };
@@ -212,7 +212,7 @@ TEST_P(RegistryStoreDamage, FileIsLeftAloneAndTheDefaultsApply) {
   testing::TempDir dir;
   const std::string file = dir.File("registry.db");
   const std::shared_ptr<void> keep = GetParam().make(file);
-  const std::string before = testing::ReadFileBytes(file);
+  const std::string before = testing::ReadBytes(file);
   ASSERT_FALSE(before.empty());
   std::string message;
   {
@@ -233,7 +233,7 @@ TEST_P(RegistryStoreDamage, FileIsLeftAloneAndTheDefaultsApply) {
   EXPECT_NE(message.find(file), std::string::npos) << message;
   EXPECT_NE(message.find("default settings"), std::string::npos) << message;
   EXPECT_NE(message.find("untouched"), std::string::npos) << message;
-  EXPECT_EQ(testing::ReadFileBytes(file), before);
+  EXPECT_EQ(testing::ReadBytes(file), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, RegistryStoreDamage, ::testing::ValuesIn(kDamageCases),

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -223,10 +222,6 @@ struct BadSource {
   std::function<std::string(const fs::path& dir)> make;  // writes what it needs, gives the source
   bool isFile = true;
 };
-void PrintTo(const BadSource& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class FailedTestOpen : public ConnectionTest, public ::testing::WithParamInterface<BadSource> {};
 
 TEST_P(FailedTestOpen, KeepsTheOpenConnectionUsable) {
@@ -284,10 +279,6 @@ struct Refusal {
   int TestConnection::*refuser;
   int expected;
 };
-void PrintTo(const Refusal& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class HookRefusal : public ConnectionTest, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(HookRefusal, AbortsSilentlyWithItsCodeAndKeepsTheConnection) {
@@ -335,10 +326,6 @@ struct PromptCase {
   int expected;
   bool open;  // otherwise an error is shown, unless the user cancelled
 };
-void PrintTo(const PromptCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class Prompt : public ConnectionTest, public ::testing::WithParamInterface<PromptCase> {};
 
 TEST_P(Prompt, EndsAsTheUserAndTheProviderSay) {
@@ -434,10 +421,6 @@ struct LinkFailure {
   std::function<int(const std::string& path)> editor;
   std::string message;  // the text, or its start
 };
-void PrintTo(const LinkFailure& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class NewLinkFailure : public ConnectionTest, public ::testing::WithParamInterface<LinkFailure> {};
 
 TEST_P(NewLinkFailure, ShowsTheErrorAndLeavesFilesAndConnection) {

@@ -34,8 +34,6 @@ PRAGMA page_size = 512;
 CREATE TABLE big (x INTEGER);
 WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000000)
   INSERT INTO big SELECT i FROM n;
-CREATE TABLE people (name TEXT);
-INSERT INTO people VALUES ('Zoë'), ('zed'), ('Ann');
 )sql");
   }
   static void TearDownTestSuite() {

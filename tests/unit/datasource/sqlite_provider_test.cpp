@@ -18,7 +18,6 @@ namespace {
 using testing::Bind;
 using testing::OpenConnection;
 using testing::Opened;
-using testing::QueryInt;
 using testing::ReadAt;
 using testing::ReadStream;
 using testing::RunQuery;
@@ -334,8 +333,6 @@ TEST_F(SqliteProvider, BadInputGivesOneReadableLine) {
   const std::string notDb = folder_.File("notes.txt");
   testing::WriteBytes(notDb, std::string(4096, 'x'));
   const BadInput cases[] = {
-      {"NoSuchProvider", "Provider=NoSuch;Data Source=x", "",
-       "Provider \"NoSuch\" is not registered."},
       {"MissingFile", SqliteString(missing), "",
        "Cannot open the database \"" + missing + "\": No such file or directory"},
       {"Folder", SqliteString(folder_.File("")), "",

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -81,25 +82,22 @@ inline void RunSql(const std::string& path, const std::string& sql) {
   ASSERT_EQ(rc, SQLITE_OK) << text;
 }
 
-// One integer from a query, read straight from the engine (to check what the provider did).
-inline long long QueryInt(const std::string& path, const std::string& sql) {
+// The first value of a query's first row as its bytes, read straight from the engine (to check
+// what the provider did); nullopt without a row.
+inline std::optional<std::string> QueryValue(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
   sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
   sqlite3_stmt* statement = nullptr;
-  long long value = -1;
+  std::optional<std::string> value;
   if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
       sqlite3_step(statement) == SQLITE_ROW) {
-    value = sqlite3_column_int64(statement, 0);
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, 0));
+    value.emplace(bytes != nullptr ? bytes : "",
+                  static_cast<std::size_t>(sqlite3_column_bytes(statement, 0)));
   }
   sqlite3_finalize(statement);
   sqlite3_close(db);
   return value;
-}
-
-// The demo database made by the demo_db fixture.
-inline std::string DemoDatabase() {
-  const char* dir = std::getenv("QUILLET_DEMO_DIR");
-  return dir != nullptr ? std::string(dir) + "/demo.db" : std::string();
 }
 
 }  // namespace quillet::db::testing

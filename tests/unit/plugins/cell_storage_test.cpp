@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
 #include <cstring>
 
 #include <cstdlib>
@@ -12,6 +11,7 @@
 #include "datasource/text_convert.h"
 #include "plugins/plugin_manager.h"
 #include "plugins/table_plugins.h"
+#include "unit/datasource/test_files.h"
 #include "unit/plugins/plugin_test_support.h"
 #include "unit/tabledata/frame_fixture.h"
 
@@ -25,19 +25,7 @@ std::string DemoDb() {
 
 // One value straight from SQLite, to compare with.
 std::string Expected(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* statement = nullptr;
-  std::string value = "<no row>";
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-      sqlite3_step(statement) == SQLITE_ROW) {
-    const auto* text = static_cast<const char*>(sqlite3_column_blob(statement, 0));
-    value.assign(text != nullptr ? text : "",
-                 static_cast<std::size_t>(sqlite3_column_bytes(statement, 0)));
-  }
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return value;
+  return db::testing::QueryValue(path, sql).value_or("<no row>");
 }
 
 std::string Padded(const std::string& text) {

@@ -170,7 +170,7 @@ TEST_F(QueryHistoryTest, AStoreThatRefusesWritesLeavesTheHistoryInMemory) {
     history.Record("select 1");
   }
   MakeReadOnly(file);
-  const std::string before = config::testing::ReadFileBytes(file);
+  const std::string before = config::testing::ReadBytes(file);
 
   config::RegistryStore store(file);
   QueryHistory history;
@@ -184,7 +184,7 @@ TEST_F(QueryHistoryTest, AStoreThatRefusesWritesLeavesTheHistoryInMemory) {
   EXPECT_TRUE(history.Entries().empty());
   history.Record("select 4");
   EXPECT_EQ(history.Entries(), Texts{"select 4"});
-  EXPECT_EQ(config::testing::ReadFileBytes(file), before);
+  EXPECT_EQ(config::testing::ReadBytes(file), before);
 }
 
 TEST_F(QueryHistoryTest, NoPasswordReachesTheStore) {

@@ -22,10 +22,6 @@ struct LineEndCase {
   std::vector<std::pair<std::size_t, std::size_t>> positions;
 };
 
-void PrintTo(const LineEndCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
 class LineEnds : public testing::TestWithParam<LineEndCase> {};
 
 TEST_P(LineEnds, BecomeCarriageReturnsWithPositionsKept) {

@@ -54,12 +54,9 @@ INSTANTIATE_TEST_SUITE_P(Tables, TableSize,
                                            SizeRow{"rows60", 60, 60, 0, 0},
                                            SizeRow{"rows0", 0, 0, 0, 0}));
 
+// Page turns themselves are the data list's tests; here the last page and beyond it.
 TEST_F(TableLoad, PagesOf250Rows) {
   xElement_Table& table = Show("rows250");
-  table.LoadPage(1);
-  EXPECT_EQ(table.GetRowsInPage(), 100);
-  EXPECT_EQ(table.Text(0, 1), "101");
-  EXPECT_EQ(table.Text(99, 2), "row 200");
   table.LoadPage(2);
   EXPECT_EQ(table.GetRowsInPage(), 50);
   EXPECT_EQ(table.Text(49, 1), "250");
