@@ -134,6 +134,13 @@ TEST(DriverOptionsTest, PostgreSqlAlwaysGetsServerSidePreparedStatements) {
   EXPECT_EQ(attributes->Get("UseServerSidePrepare"), "1");
   EXPECT_EQ(GuessDriverKind(*OdbcAttributes::Parse("Driver={MariaDB Unicode}")),
             DriverKind::MariaDb);
+  // MariaDB's login timeout is an option of its own; one the user wrote stays.
+  for (const auto& [text, timeout] : {std::pair{"Driver={MariaDB Unicode}", "20"},
+                                      std::pair{"Driver={MariaDB Unicode};conn_timeout=5", "5"}}) {
+    auto mariadb = OdbcAttributes::Parse(text);
+    ApplyDriverOptions(DriverKind::MariaDb, &*mariadb);
+    EXPECT_EQ(mariadb->Get("CONN_TIMEOUT"), timeout);
+  }
 }
 
 TEST(DriverOptionsTest, SqliteDatabaseBecomesAReadOnlyUri) {

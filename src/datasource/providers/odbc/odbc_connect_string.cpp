@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <string>
 
 namespace quillet::db::odbc {
 namespace {
@@ -230,6 +231,9 @@ void ApplyDriverOptions(DriverKind kind, OdbcAttributes* attributes) {
       attributes->Set("Protocol", "7.4-1");
       break;
     case DriverKind::MariaDb:
+      // Without it a server that takes the connection and never greets it holds the login
+      // for ever.
+      attributes->SetIfMissing("CONN_TIMEOUT", std::to_string(kLoginTimeoutSeconds));
       break;
     case DriverKind::Sqlite3:
       if (auto database = attributes->Get("Database"); database && !database->empty()) {
