@@ -152,8 +152,6 @@ std::string HomeFolder() {
   return ".";
 }
 
-}  // namespace
-
 // Failures of the file rather than of the request: no permission, no room, an I/O error.
 bool IsStorageFailure(int rc) {
   switch (rc & 0xff) {
@@ -167,6 +165,8 @@ bool IsStorageFailure(int rc) {
       return false;
   }
 }
+
+}  // namespace
 
 struct RegistryStore::Impl {
   std::recursive_mutex mutex;
@@ -427,20 +427,22 @@ struct RegistryStore::Impl {
 
   // Makes an empty file a store. Another process may be doing the same at this moment: the
   // IMMEDIATE transaction serialises the two and the schema statements are idempotent.
-  bool Initialise(bool wal) {
+  // SQLITE_OK, or the code of the step that failed.
+  int Initialise(bool wal) {
     if (wal) Exec("PRAGMA journal_mode=WAL");
-    if (Exec("BEGIN IMMEDIATE") != SQLITE_OK) return false;
-    if (Exec(kSchema) != SQLITE_OK) {
+    if (const int rc = Exec("BEGIN IMMEDIATE"); rc != SQLITE_OK) return rc;
+    if (const int rc = Exec(kSchema); rc != SQLITE_OK) {
       Exec("ROLLBACK");
-      return false;
+      return rc;
     }
-    return Exec("COMMIT") == SQLITE_OK;
+    return Exec("COMMIT");
   }
 
   void OpenInMemory() {
     Close();
     persistent = false;
-    if (Connect(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) && Initialise(false)) {
+    if (Connect(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) &&
+        Initialise(false) == SQLITE_OK) {
       Prepare();
     }
   }
@@ -457,11 +459,13 @@ struct RegistryStore::Impl {
     if (Connect(path.c_str(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) {
       kind = Classify(&reason);
       if (kind == Kind::kEmpty) {
-        if (Initialise(true) && Prepare()) {
+        const int rc = Initialise(true);
+        if (rc == SQLITE_OK && Prepare()) {
           kind = Kind::kOurs;
         } else {
-          reason = sqlite3_errmsg(db);
-          kind = IsStorageFailure(sqlite3_extended_errcode(db)) ? Kind::kUnusable : Kind::kDamaged;
+          reason = rc != SQLITE_OK ? sqlite3_errstr(rc) : sqlite3_errmsg(db);
+          // No room or no permission to make the store is not a damaged file.
+          kind = IsStorageFailure(rc) ? Kind::kUnusable : Kind::kDamaged;
         }
       }
     } else {

@@ -139,5 +139,40 @@ TEST(RegistryStoreFaults, FullDiskFailsWritesOnceAndKeepsTheFileWhole) {
   EXPECT_EQ(capture.Text(), "");
 }
 
+// No room to make a store at all: the defaults, one line that says so, and nothing called
+// damaged.
+TEST(RegistryStoreFaults, NoRoomForANewStoreGivesTheDefaults) {
+  testing::TempDir dir;
+  const std::string file = dir.File("registry.db");
+  // Standard error goes through a pipe: no file may grow under this limit.
+  int errors[2];
+  ASSERT_EQ(::pipe(errors), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::close(errors[0]);
+    ::dup2(errors[1], 2);
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit none{0, 0};
+    if (::setrlimit(RLIMIT_FSIZE, &none) != 0) ::_exit(10);
+    RegistryStore store(file);
+    const bool defaults = !store.IsPersistent() && MaxBackupPoints(store) == 20;
+    SaveMaxBackupPoints(store, 9);
+    ::_exit(defaults && MaxBackupPoints(store) == 9 ? 0 : 11);
+  }
+  ::close(errors[1]);
+  std::string message;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(errors[0], buffer, sizeof buffer)) > 0;) message.append(buffer, n);
+  ::close(errors[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(Lines(message), 1) << message;
+  EXPECT_NE(message.find("cannot open"), std::string::npos) << message;
+  EXPECT_EQ(message.find("damaged"), std::string::npos) << message;
+}
+
 }  // namespace
 }  // namespace quillet::config
