@@ -1,8 +1,9 @@
 # Project-wide helpers: warnings, tests and modules in a few lines each.
 
 function(quillet_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local
-    -Wnon-virtual-dtor -Wcast-align -Wunused -Woverloaded-virtual
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
+    $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local> -Wnon-virtual-dtor -Wcast-align -Wunused
+    -Woverloaded-virtual
     -Wno-missing-field-initializers)
   if(QUILLET_WARNINGS_AS_ERRORS)
     target_compile_options(${target} PRIVATE -Werror)

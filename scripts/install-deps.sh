@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git clang-14 libclang-rt-14-dev
   libsqlite3-dev sqlite3
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
   postgresql postgresql-client libpq-dev

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # A throwaway MariaDB server for the integration tests.
 #
-#   mariadb-test-server.sh start <state-dir>   create, start and fill a fresh server
+#   mariadb-test-server.sh start <state-dir> [extra.sql]   create, start and fill a fresh
+#                                                         server (then run extra.sql)
 #   mariadb-test-server.sh stop  <state-dir>   stop the server started there (by its pid)
+#   mariadb-test-server.sh kill  <state-dir>   end it with SIGKILL, as a crash would
+#   mariadb-test-server.sh restart <state-dir> start it again on its port, with its data
 #
 # The server listens on 127.0.0.1 at a free port with password authentication, keeps its data,
 # socket, pid file and log under <state-dir>, reads no option file of the machine, and runs as
@@ -14,13 +17,14 @@
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 start|stop <state-dir>" >&2
+  echo "usage: $0 start|stop|kill|restart <state-dir> [extra.sql]" >&2
   exit 2
 }
 
-[ $# -eq 2 ] || usage
+[ $# -eq 2 ] || [ $# -eq 3 ] || usage
 action=$1
 state=$2
+extra_sql=${3:-}
 
 fail() {
   echo "mariadb-test-server: $*" >&2
@@ -169,10 +173,11 @@ start_server() {
   local port pid started=0
   for _ in 1 2 3 4 5; do
     port=$(free_port)
-    setsid mariadbd --no-defaults "${owner[@]}" --datadir="$state/data" --tmpdir="$run/tmp" \
-      --socket="$sock" --pid-file="$run/mariadbd.pid" --log-error="$log" \
-      --bind-address=127.0.0.1 --port="$port" "${tuning[@]}" \
-      </dev/null >>"$log" 2>&1 &
+    local command=(mariadbd --no-defaults "${owner[@]}" --datadir="$state/data"
+      --tmpdir="$run/tmp" --socket="$sock" --pid-file="$run/mariadbd.pid" --log-error="$log"
+      --bind-address=127.0.0.1 --port="$port" "${tuning[@]}")
+    printf '%q ' "${command[@]}" >"$state/launch.cmd"
+    setsid "${command[@]}" </dev/null >>"$log" 2>&1 &
     pid=$!
     for _ in $(seq 1 600); do
       if ! kill -0 "$pid" 2>/dev/null; then break; fi
@@ -220,6 +225,14 @@ EOF
     fail "filling the test database failed"
   fi
 
+  if [ -n "$extra_sql" ] && ! MYSQL_PWD=$password mariadb --no-defaults \
+    --default-character-set=utf8mb4 --protocol=tcp -h 127.0.0.1 -P "$port" -u quillet \
+    quillet_test <"$extra_sql" >>"$state/setup.log" 2>&1; then
+    cat "$state/setup.log" >&2
+    stop_server
+    fail "running $extra_sql failed"
+  fi
+
   local sysini
   sysini=$(private_odbcinst)
   local conn="Driver={MariaDB Unicode};Server=127.0.0.1;Port=$port;Database=quillet_test;Uid=quillet;Pwd=$password"
@@ -236,8 +249,36 @@ EOF
   echo "MariaDB test server on 127.0.0.1:$port (pid $(server_pid))"
 }
 
+# Starts the server again as `start` last started it, and waits until its port answers.
+restart_server() {
+  command -v mariadbd >/dev/null 2>&1 || PATH=$PATH:/usr/sbin
+  local command port
+  eval "command=($(cat "$state/launch.cmd"))"
+  port=$(sed -n "s/^MY_PORT='\(.*\)'$/\1/p" "$state/odbc.env")
+  setsid "${command[@]}" </dev/null >>"$state/server.log" 2>&1 &
+  for _ in $(seq 1 600); do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then return 0; fi
+    sleep 0.1
+  done
+  fail "the server did not start again (log: $state/server.log)"
+}
+
 case "$action" in
   start) start_server ;;
+  kill)
+    state=$(cd "$state" && pwd)
+    if pid=$(server_pid); then
+      kill -KILL "$pid"
+      for _ in $(seq 1 100); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+      done
+    fi
+    ;;
+  restart)
+    state=$(cd "$state" && pwd)
+    restart_server
+    ;;
   stop)
     [ -d "$state" ] || exit 0
     state=$(cd "$state" && pwd)

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # A throwaway PostgreSQL server for the integration tests.
 #
-#   pg-test-server.sh start <state-dir>   create, start and fill a fresh server
+#   pg-test-server.sh start <state-dir> [extra.sql]   create, start and fill a fresh server
+#                                                    (then run extra.sql as the test user)
 #   pg-test-server.sh stop  <state-dir>   stop the server started there (by its pid)
+#   pg-test-server.sh kill  <state-dir>   stop it at once, as a crash would (immediate mode)
+#   pg-test-server.sh restart <state-dir> start it again on its port, with its data
 #
 # The server listens on 127.0.0.1 at a free port with password authentication, keeps its data,
 # socket and log under <state-dir>, and is run as the `postgres` user when we are root
@@ -16,13 +19,14 @@
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 start|stop <state-dir>" >&2
+  echo "usage: $0 start|stop|kill|restart <state-dir> [extra.sql]" >&2
   exit 2
 }
 
-[ $# -eq 2 ] || usage
+[ $# -eq 2 ] || [ $# -eq 3 ] || usage
 action=$1
 state=$2
+extra_sql=${3:-}
 
 fail() {
   echo "pg-test-server: $*" >&2
@@ -171,8 +175,9 @@ start_server() {
   local port started=0
   for _ in 1 2 3 4 5; do
     port=$(free_port)
+    echo "-p $port -k $sock -c listen_addresses=127.0.0.1 -c fsync=off -c autovacuum=off -c log_statement=all" >"$state/server.opts"
     if as_owner "$bin/pg_ctl" -D "$state/data" -l "$log" -w -t 60 start \
-      -o "-p $port -k $sock -c listen_addresses=127.0.0.1 -c fsync=off -c autovacuum=off -c log_statement=all" >/dev/null 2>&1; then
+      -o "$(cat "$state/server.opts")" >/dev/null 2>&1; then
       started=1
       break
     fi
@@ -218,6 +223,13 @@ EOF
     fail "filling the test database failed"
   fi
 
+  if [ -n "$extra_sql" ] && ! PGPASSWORD=$password "$bin/psql" -X -q -v ON_ERROR_STOP=1 \
+    -h 127.0.0.1 -p "$port" -U quillet -d quillet_test <"$extra_sql" >>"$state/setup.log" 2>&1; then
+    cat "$state/setup.log" >&2
+    stop_server
+    fail "running $extra_sql failed"
+  fi
+
   local sysini
   sysini=$(private_odbcinst)
   # CommLog=0: Debian registers the driver with communication logs on, which would leave a
@@ -237,6 +249,15 @@ EOF
 
 case "$action" in
   start) start_server ;;
+  kill)
+    state=$(cd "$state" && pwd)
+    as_owner "$(find_pg_bin)/pg_ctl" -D "$state/data" stop -m immediate >/dev/null 2>&1 || true
+    ;;
+  restart)
+    state=$(cd "$state" && pwd)
+    as_owner "$(find_pg_bin)/pg_ctl" -D "$state/data" -l "$state/server.log" -w -t 60 start \
+      -o "$(cat "$state/server.opts")" >/dev/null 2>&1 || fail "the server did not start again"
+    ;;
   stop)
     [ -d "$state" ] || exit 0
     state=$(cd "$state" && pwd)

@@ -152,12 +152,28 @@ std::string HomeFolder() {
   return ".";
 }
 
+// Failures of the file rather than of the request: no permission, no room, an I/O error.
+bool IsStorageFailure(int rc) {
+  switch (rc & 0xff) {
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 struct RegistryStore::Impl {
   std::recursive_mutex mutex;
   sqlite3* db = nullptr;
+  std::string path;
   bool persistent = false;
+  bool writeFailureSaid = false;
   int groupDepth = 0;
   std::array<sqlite3_stmt*, kStatementCount> statements{};
 
@@ -173,6 +189,19 @@ struct RegistryStore::Impl {
   }
 
   int Exec(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+
+  // The result of a failed write. The first write the file refuses is said once on standard
+  // error; the settings changed since stay in effect until the program ends.
+  RegResult WriteFailed(int rc) {
+    if (persistent && !writeFailureSaid && IsStorageFailure(rc)) {
+      writeFailureSaid = true;
+      std::fprintf(stderr,
+                   "quillet: cannot save settings to %s (%s); settings changed in this run will "
+                   "not be kept\n",
+                   path.c_str(), sqlite3_errstr(rc));
+    }
+    return FromSqlite(rc);
+  }
 
   // A prepared statement, reset and unbound when the holder goes out of scope.
   class Query {
@@ -232,7 +261,8 @@ struct RegistryStore::Impl {
   class WriteScope {
    public:
     explicit WriteScope(Impl& impl) : impl_(impl), nested_(impl.groupDepth > 0) {
-      result_ = FromSqlite(impl_.Exec(nested_ ? "SAVEPOINT op" : "BEGIN IMMEDIATE"));
+      const int rc = impl_.Exec(nested_ ? "SAVEPOINT op" : "BEGIN IMMEDIATE");
+      result_ = rc == SQLITE_OK ? ERROR_SUCCESS : impl_.WriteFailed(rc);
     }
     ~WriteScope() {
       if (result_ != ERROR_SUCCESS || committed_) return;
@@ -249,7 +279,7 @@ struct RegistryStore::Impl {
     RegResult Status() const { return result_; }
     RegResult Commit() {
       int rc = impl_.Exec(nested_ ? "RELEASE op" : "COMMIT");
-      if (rc != SQLITE_OK) return FromSqlite(rc);
+      if (rc != SQLITE_OK) return impl_.WriteFailed(rc);
       committed_ = true;
       return ERROR_SUCCESS;
     }
@@ -285,7 +315,7 @@ struct RegistryStore::Impl {
         if (!create) return ERROR_FILE_NOT_FOUND;
         Query insert(*this, kInsertKey);
         int rc = insert.Bind(1, current).Bind(2, part).Step();
-        if (rc != SQLITE_DONE) return FromSqlite(rc);
+        if (rc != SQLITE_DONE) return WriteFailed(rc);
         child = sqlite3_last_insert_rowid(db);
       }
       current = child;
@@ -340,7 +370,7 @@ struct RegistryStore::Impl {
            SQLITE_OK;
   }
 
-  enum class Kind { kOurs, kEmpty, kForeign, kDamaged };
+  enum class Kind { kOurs, kEmpty, kForeign, kDamaged, kUnusable };
 
   int ReadInt(const char* sql, int* value) {
     sqlite3_stmt* statement = nullptr;
@@ -366,7 +396,8 @@ struct RegistryStore::Impl {
     if (!sqlite3_get_autocommit(db)) Exec("COMMIT");
     if (rc != SQLITE_OK) {
       *reason = sqlite3_errstr(rc);
-      return Kind::kDamaged;
+      // A file that cannot be read here (no permission for it or its folder) is not damaged.
+      return IsStorageFailure(rc) ? Kind::kUnusable : Kind::kDamaged;
     }
     if (applicationId == 0 && objects == 0) return Kind::kEmpty;
     if (applicationId != kApplicationId) {
@@ -396,44 +427,52 @@ struct RegistryStore::Impl {
 
   // Makes an empty file a store. Another process may be doing the same at this moment: the
   // IMMEDIATE transaction serialises the two and the schema statements are idempotent.
-  bool Initialise(bool wal) {
+  // SQLITE_OK, or the code of the step that failed.
+  int Initialise(bool wal) {
     if (wal) Exec("PRAGMA journal_mode=WAL");
-    if (Exec("BEGIN IMMEDIATE") != SQLITE_OK) return false;
-    if (Exec(kSchema) != SQLITE_OK) {
+    if (const int rc = Exec("BEGIN IMMEDIATE"); rc != SQLITE_OK) return rc;
+    if (const int rc = Exec(kSchema); rc != SQLITE_OK) {
       Exec("ROLLBACK");
-      return false;
+      return rc;
     }
-    return Exec("COMMIT") == SQLITE_OK;
+    return Exec("COMMIT");
   }
 
   void OpenInMemory() {
     Close();
     persistent = false;
-    if (Connect(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) && Initialise(false)) {
+    if (Connect(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) &&
+        Initialise(false) == SQLITE_OK) {
       Prepare();
     }
   }
 
-  void Open(const std::string& path) {
+  void Open(const std::string& filePath) {
+    path = filePath;
     if (path == ":memory:") {
       OpenInMemory();
       return;
     }
     CreateParentFolders(path);
     std::string reason;
-    Kind kind = Kind::kDamaged;
+    Kind kind = Kind::kUnusable;
     if (Connect(path.c_str(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) {
       kind = Classify(&reason);
       if (kind == Kind::kEmpty) {
-        if (Initialise(true) && Prepare()) {
+        const int rc = Initialise(true);
+        if (rc == SQLITE_OK && Prepare()) {
           kind = Kind::kOurs;
         } else {
-          reason = sqlite3_errmsg(db);
-          kind = Kind::kDamaged;
+          reason = rc != SQLITE_OK ? sqlite3_errstr(rc) : sqlite3_errmsg(db);
+          // No room or no permission to make the store is not a damaged file.
+          kind = IsStorageFailure(rc) ? Kind::kUnusable : Kind::kDamaged;
         }
       }
     } else {
       reason = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
+    }
+    if (kind == Kind::kUnusable) {
+      if (db != nullptr) sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
       std::fprintf(stderr,
                    "quillet: cannot open the settings file %s (%s); using default settings for "
                    "this run\n",
@@ -495,7 +534,7 @@ RegResult RegKey::SetValue(const std::string& name, std::uint32_t type, const vo
     RegistryStore::Impl::Query query(impl, kSetValue);
     int rc =
         query.Bind(1, id_).Bind(2, name).Bind(3, std::int64_t{type}).BindBlob(4, data, size).Step();
-    if (rc != SQLITE_DONE) return FromSqlite(rc);
+    if (rc != SQLITE_DONE) return impl.WriteFailed(rc);
   }
   return scope.Commit();
 }
@@ -509,7 +548,7 @@ RegResult RegKey::DeleteValue(const std::string& name) {
   {
     RegistryStore::Impl::Query query(impl, kDeleteValue);
     int rc = query.Bind(1, id_).Bind(2, name).Step();
-    if (rc != SQLITE_DONE) return FromSqlite(rc);
+    if (rc != SQLITE_DONE) return impl.WriteFailed(rc);
   }
   if (sqlite3_changes(impl.db) == 0) {
     return impl.KeyExists(id_) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
@@ -629,7 +668,7 @@ RegResult RegistryStore::DeleteKeyTree(const std::string& path) {
   for (Statement statement : {kDeleteTreeValues, kDeleteTreeKeys}) {
     Impl::Query query(*impl_, statement);
     int rc = query.Bind(1, id).Step();
-    if (rc != SQLITE_DONE) return FromSqlite(rc);
+    if (rc != SQLITE_DONE) return impl_->WriteFailed(rc);
   }
   return scope.Commit();
 }
@@ -637,10 +676,12 @@ RegResult RegistryStore::DeleteKeyTree(const std::string& path) {
 RegistryStore::WriteGroup::WriteGroup(RegistryStore& store) : store_(store) {
   Impl& impl = *store_.impl_;
   impl.mutex.lock();
-  if (impl.groupDepth > 0 || impl.Exec("BEGIN IMMEDIATE") == SQLITE_OK) {
+  const int rc = impl.groupDepth > 0 ? SQLITE_OK : impl.Exec("BEGIN IMMEDIATE");
+  if (rc == SQLITE_OK) {
     ++impl.groupDepth;
     active_ = true;
   } else {
+    impl.WriteFailed(rc);
     // The file stayed locked past the busy timeout: the writes go one by one instead.
     impl.mutex.unlock();
   }
@@ -652,7 +693,10 @@ RegistryStore::WriteGroup::~WriteGroup() {
   // A failed write may have rolled the transaction back already (SQLite does so on a full
   // disk, for instance); then there is nothing left to commit.
   if (--impl.groupDepth == 0 && !sqlite3_get_autocommit(impl.db)) {
-    if (impl.Exec("COMMIT") != SQLITE_OK) impl.Exec("ROLLBACK");
+    if (const int rc = impl.Exec("COMMIT"); rc != SQLITE_OK) {
+      impl.WriteFailed(rc);
+      impl.Exec("ROLLBACK");
+    }
   }
   impl.mutex.unlock();
 }

@@ -5,21 +5,31 @@
 namespace quillet::db {
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 char Lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
+
+bool IsInitBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+std::string_view TrimInitBlanks(std::string_view s) {
+  while (!s.empty() && IsInitBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsInitBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+std::string QuotePieceForError(std::string_view piece) {
+  std::string out = "\"";
+  for (const char c : piece) {
+    const auto byte = static_cast<unsigned char>(c);
+    out.push_back(byte < 0x20 || byte == 0x7F ? ' ' : c);
+  }
+  out.push_back('"');
+  return out;
+}
 
 bool InitKeyEquals(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
@@ -38,16 +48,16 @@ std::optional<InitProperties> InitProperties::Parse(std::string_view text, std::
     const std::size_t keyEnd = text.find_first_of("=;", pos);
     if (keyEnd == std::string_view::npos || text[keyEnd] == ';') {
       const std::size_t pieceEnd = keyEnd == std::string_view::npos ? text.size() : keyEnd;
-      const std::string_view piece = Trim(text.substr(pos, pieceEnd - pos));
-      if (!piece.empty()) return fail("\"" + std::string(piece) + "\" has no value (no '=')");
+      const std::string_view piece = TrimInitBlanks(text.substr(pos, pieceEnd - pos));
+      if (!piece.empty()) return fail(QuotePieceForError(piece) + " has no value (no '=')");
       pos = pieceEnd + 1;
       continue;
     }
-    const std::string_view key = Trim(text.substr(pos, keyEnd - pos));
+    const std::string_view key = TrimInitBlanks(text.substr(pos, keyEnd - pos));
     if (key.empty())
       return fail("a value at position " + std::to_string(keyEnd + 1) + " has no key");
     pos = keyEnd + 1;
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    while (pos < text.size() && IsInitBlank(text[pos])) ++pos;
 
     std::string value;
     if (pos < text.size() && (text[pos] == '"' || text[pos] == '\'')) {
@@ -66,14 +76,14 @@ std::optional<InitProperties> InitProperties::Parse(std::string_view text, std::
         }
         value.push_back(text[pos++]);
       }
-      if (!closed) return fail("the value of \"" + std::string(key) + "\" has no closing quote");
-      while (pos < text.size() && IsBlank(text[pos])) ++pos;
+      if (!closed) return fail("the value of " + QuotePieceForError(key) + " has no closing quote");
+      while (pos < text.size() && IsInitBlank(text[pos])) ++pos;
       if (pos < text.size() && text[pos] != ';') {
-        return fail("unexpected text after the quoted value of \"" + std::string(key) + "\"");
+        return fail("unexpected text after the quoted value of " + QuotePieceForError(key));
       }
     } else {
       const std::size_t end = std::min(text.find(';', pos), text.size());
-      value = std::string(Trim(text.substr(pos, end - pos)));
+      value = std::string(TrimInitBlanks(text.substr(pos, end - pos)));
       pos = end;
     }
     ++pos;  // past ';' (or past the end)
@@ -110,7 +120,7 @@ void InitProperties::Remove(std::string_view key) {
 
 std::string QuoteInitValue(std::string_view value) {
   const bool needs = value.find_first_of(";\"'") != std::string_view::npos ||
-                     (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back())));
+                     (!value.empty() && (IsInitBlank(value.front()) || IsInitBlank(value.back())));
   if (!needs) return std::string(value);
   // Prefer the quote that does not occur, so the value reads as typed.
   const char quote =

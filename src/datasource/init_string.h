@@ -48,4 +48,14 @@ std::string QuoteInitValue(std::string_view value);
 // Key comparison of initialization strings (ASCII letters without case).
 bool InitKeyEquals(std::string_view a, std::string_view b);
 
+// The blanks trimmed around keys and unquoted values: space, tab, line feed, vertical tab, form
+// feed and carriage return. The ODBC connection string parser trims the same set, so a key that
+// survives one parser survives the other.
+bool IsInitBlank(char c);
+std::string_view TrimInitBlanks(std::string_view s);
+
+// A piece of the parsed text for an error message: in double quotes, its control characters
+// (line breaks among them) shown as spaces so the message stays one line.
+std::string QuotePieceForError(std::string_view piece);
+
 }  // namespace quillet::db

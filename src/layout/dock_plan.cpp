@@ -1,6 +1,7 @@
 #include "layout/dock_plan.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <tuple>
@@ -62,8 +63,11 @@ DockPlan PlanDocking(const std::array<std::optional<PanePlacement>, kPaneCount>&
     });
     std::vector<std::vector<int>> lanes;
     for (int pane : slots) {
-      if (lanes.empty() || std::abs(across(pane) - across(lanes.back().front())) > kLaneTolerance)
-        lanes.emplace_back();
+      // In 64 bits: stored rectangles may lie anywhere, and the distance of two ints need not
+      // fit in one.
+      const std::int64_t distance =
+          lanes.empty() ? 0 : std::int64_t{across(pane)} - across(lanes.back().front());
+      if (lanes.empty() || std::abs(distance) > kLaneTolerance) lanes.emplace_back();
       lanes.back().push_back(pane);
     }
     for (auto& lane : lanes)

@@ -133,7 +133,8 @@ Colouring SqlHighlighter::Colour(std::string_view text, std::ptrdiff_t first,
   const auto size = static_cast<std::ptrdiff_t>(text.size());
   // The editor cuts a selection at the end of its text; so do we.
   const std::ptrdiff_t begin = std::clamp<std::ptrdiff_t>(first, 0, size);
-  const std::ptrdiff_t end = last < 0 ? size : std::min(last + 1, size);
+  // Compared before adding: last + 1 overflows for the largest last.
+  const std::ptrdiff_t end = last < 0 || last >= size ? size : last + 1;
   if (end <= begin) return result;
   const auto start = static_cast<std::size_t>(begin);
   const auto length = static_cast<std::size_t>(end - begin);

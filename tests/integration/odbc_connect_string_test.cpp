@@ -28,11 +28,32 @@ TEST(OdbcAttributesTest, BracedValuesKeepSeparatorsAndRoundTrip) {
 }
 
 TEST(OdbcAttributesTest, BrokenStringsAreRefusedWithAReason) {
-  for (const char* text : {"DRIVER={unclosed", "PWD={x}y;", "JustAWord", "=value"}) {
+  for (const char* text : {"DRIVER={unclosed", "PWD={x}y;", "JustAWord", "=value",
+                           "Just\r\nA\nWord", "DRI\nVER={unclosed", "P\rWD={x}\ny;"}) {
     std::string error;
     EXPECT_FALSE(OdbcAttributes::Parse(text, &error)) << text;
     EXPECT_FALSE(error.empty()) << text;
+    EXPECT_EQ(error.find_first_of("\r\n"), std::string::npos) << error;
   }
+}
+
+// Both parsers trim the same blanks: a key the initialization string keeps must be a key the
+// composed ODBC string still holds, whatever blank byte surrounds it.
+TEST(OdbcAttributesTest, BlanksTrimmedByTheInitStringAreTrimmedHereToo) {
+  for (const char* text : {"Driver=x;\f=1", "Driver=x;\vKey\f=\v1\f", "Driver=x; K = {\t}"}) {
+    const auto properties = InitProperties::Parse(text);
+    if (!properties) continue;  // refused by the first parser: nothing reaches the second
+    std::string error;
+    const auto mapped = MapInitProperties(*properties, &error);
+    ASSERT_TRUE(mapped) << error;
+    const auto again = OdbcAttributes::Parse(mapped->Compose(), &error);
+    ASSERT_TRUE(again) << error << " in " << mapped->Compose();
+    EXPECT_EQ(again->items().size(), mapped->items().size());
+  }
+  const auto spaced = OdbcAttributes::Parse("Key=\v\f{a;b}\t;Other=\f2\v");
+  ASSERT_TRUE(spaced);
+  EXPECT_EQ(spaced->Get("Key"), "a;b");
+  EXPECT_EQ(spaced->Get("Other"), "2");
 }
 
 struct MappingCase {
@@ -113,6 +134,13 @@ TEST(DriverOptionsTest, PostgreSqlAlwaysGetsServerSidePreparedStatements) {
   EXPECT_EQ(attributes->Get("UseServerSidePrepare"), "1");
   EXPECT_EQ(GuessDriverKind(*OdbcAttributes::Parse("Driver={MariaDB Unicode}")),
             DriverKind::MariaDb);
+  // MariaDB's login timeout is an option of its own; one the user wrote stays.
+  for (const auto& [text, timeout] : {std::pair{"Driver={MariaDB Unicode}", "20"},
+                                      std::pair{"Driver={MariaDB Unicode};conn_timeout=5", "5"}}) {
+    auto mariadb = OdbcAttributes::Parse(text);
+    ApplyDriverOptions(DriverKind::MariaDb, &*mariadb);
+    EXPECT_EQ(mariadb->Get("CONN_TIMEOUT"), timeout);
+  }
 }
 
 TEST(DriverOptionsTest, SqliteDatabaseBecomesAReadOnlyUri) {

@@ -48,12 +48,12 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"", {}}, ParseCase{" ; ;", {}}));
 
 TEST(InitString, RejectsBrokenInputWithOneLine) {
-  for (const char* text :
-       {"Data Source='unterminated", "A=\"x\"y;B=1", "JustAWord;A=1", "=value"}) {
+  for (const char* text : {"Data Source='unterminated", "A=\"x\"y;B=1", "JustAWord;A=1", "=value",
+                           "Just\r\nA\nWord;A=1", "Da\nta='unterminated", "K\ney=\"x\"\ry"}) {
     std::string error;
     EXPECT_FALSE(InitProperties::Parse(text, &error)) << text;
     EXPECT_FALSE(error.empty());
-    EXPECT_EQ(error.find('\n'), std::string::npos);
+    EXPECT_EQ(error.find_first_of("\r\n"), std::string::npos) << error;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 namespace quillet::sqlwindow {
@@ -119,6 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
         ColourCase{"StringUnclosedWithinRange", "'abc' x", 0, 2, "sss----"},
         ColourCase{"NegativeLastRunsToTheEnd", "x from", 1, -1, "-.kkkk"},
         ColourCase{"RangePastTheEnd", "select", 0, 100, "kkkkkk"},
+        ColourCase{"LargestLastRunsToTheEnd", "select", 0, PTRDIFF_MAX, "kkkkkk"},
         ColourCase{"RangeBeyondTheText", "select", 10, 20, "------"},
         ColourCase{"EmptyRange", "select", 3, 2, "------"}, ColourCase{"EmptyText", "", 0, -1, ""},
         // Bytes of multi-byte characters are positions of their own and no delimiters.

@@ -3,15 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <string>
 
 namespace quillet::db::odbc {
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-  return s;
-}
 
 std::string Lower(std::string_view s) {
   std::string out(s);
@@ -28,10 +23,7 @@ bool Contains(std::string_view haystack, std::string_view needle) {
 bool NeedsBraces(std::string_view value) {
   if (value.empty()) return false;
   if (value.front() == '{') return true;
-  if (std::isspace(static_cast<unsigned char>(value.front())) ||
-      std::isspace(static_cast<unsigned char>(value.back()))) {
-    return true;
-  }
+  if (IsInitBlank(value.front()) || IsInitBlank(value.back())) return true;
   return value.find(';') != std::string_view::npos;
 }
 
@@ -69,17 +61,17 @@ std::optional<OdbcAttributes> OdbcAttributes::Parse(std::string_view text, std::
     const std::size_t eq = text.find('=', i);
     const std::size_t semi = text.find(';', i);
     if (eq == std::string_view::npos || (semi != std::string_view::npos && semi < eq)) {
-      const std::string_view piece =
-          Trim(text.substr(i, semi == std::string_view::npos ? std::string_view::npos : semi - i));
-      if (!piece.empty()) return fail("\"" + std::string(piece) + "\" has no '='");
+      const std::string_view piece = TrimInitBlanks(
+          text.substr(i, semi == std::string_view::npos ? std::string_view::npos : semi - i));
+      if (!piece.empty()) return fail(QuotePieceForError(piece) + " has no '='");
       if (semi == std::string_view::npos) break;
       i = semi + 1;
       continue;
     }
-    const std::string key(Trim(text.substr(i, eq - i)));
+    const std::string key(TrimInitBlanks(text.substr(i, eq - i)));
     if (key.empty()) return fail("a value has no name");
     std::size_t v = eq + 1;
-    while (v < text.size() && text[v] == ' ') ++v;
+    while (v < text.size() && IsInitBlank(text[v])) ++v;
     std::string value;
     if (v < text.size() && text[v] == '{') {
       std::size_t p = v + 1;
@@ -97,17 +89,18 @@ std::optional<OdbcAttributes> OdbcAttributes::Parse(std::string_view text, std::
         }
         value += text[p++];
       }
-      if (!closed) return fail("the value of \"" + key + "\" has no closing '}'");
+      if (!closed) return fail("the value of " + QuotePieceForError(key) + " has no closing '}'");
       const std::size_t end = text.find(';', p);
-      if (!Trim(text.substr(p, end == std::string_view::npos ? std::string_view::npos : end - p))
+      if (!TrimInitBlanks(
+               text.substr(p, end == std::string_view::npos ? std::string_view::npos : end - p))
                .empty()) {
-        return fail("text follows the braces of \"" + key + "\"");
+        return fail("text follows the braces of " + QuotePieceForError(key));
       }
       i = end == std::string_view::npos ? text.size() : end + 1;
     } else {
       const std::size_t end = text.find(';', v);
-      value = std::string(
-          Trim(text.substr(v, end == std::string_view::npos ? std::string_view::npos : end - v)));
+      value = std::string(TrimInitBlanks(
+          text.substr(v, end == std::string_view::npos ? std::string_view::npos : end - v)));
       i = end == std::string_view::npos ? text.size() : end + 1;
     }
     result.Set(key, value);
@@ -238,6 +231,9 @@ void ApplyDriverOptions(DriverKind kind, OdbcAttributes* attributes) {
       attributes->Set("Protocol", "7.4-1");
       break;
     case DriverKind::MariaDb:
+      // Without it a server that takes the connection and never greets it holds the login
+      // for ever.
+      attributes->SetIfMissing("CONN_TIMEOUT", std::to_string(kLoginTimeoutSeconds));
       break;
     case DriverKind::Sqlite3:
       if (auto database = attributes->Get("Database"); database && !database->empty()) {

@@ -48,6 +48,9 @@ class OdbcAttributes {
 std::optional<OdbcAttributes> MapInitProperties(const InitProperties& properties,
                                                 std::string* error);
 
+// How long a connection attempt may take before the driver gives up (seconds).
+inline constexpr int kLoginTimeoutSeconds = 20;
+
 // The drivers whose read-only and cursor options the provider knows.
 enum class DriverKind { Other, PostgreSql, MariaDb, Sqlite3 };
 
@@ -58,8 +61,9 @@ DriverKind DriverKindFromLibrary(std::string_view libraryName);
 
 // Adds the options the provider's way of working needs: for PostgreSQL server-side prepared
 // statements (so the server parses a user's text as one statement) without the driver's own
-// cursors or per-statement savepoints (the provider declares its cursors itself), for SQLite a
-// read-only open of the database file.
+// cursors or per-statement savepoints (the provider declares its cursors itself), for MariaDB
+// the login timeout as its own option (it does not apply the ODBC attribute to the login's
+// first answer), for SQLite a read-only open of the database file.
 void ApplyDriverOptions(DriverKind kind, OdbcAttributes* attributes);
 
 // A file name as a read-only SQLite URI ("file:/a%20b.db?mode=ro"); a value that is a URI

@@ -4,15 +4,13 @@
 #include <strings.h>
 
 #include "datasource/error_info.h"
+#include "datasource/providers/odbc/odbc_connect_string.h"
 #include "datasource/providers/odbc/odbc_diag.h"
 #include "datasource/providers/odbc/odbc_read.h"
 #include "datasource/text_convert.h"
 
 namespace quillet::db::odbc {
 namespace {
-
-// How long a connection attempt may take before the driver gives up (seconds).
-constexpr SQLULEN kLoginTimeoutSeconds = 20;
 
 SQLWCHAR* Wide(std::u16string& text) {
   return reinterpret_cast<SQLWCHAR*>(text.data());
@@ -44,8 +42,8 @@ HRESULT Connection::Open(const std::string& connectString, std::shared_ptr<Conne
     return RaiseOdbcError(SQL_HANDLE_ENV, env, E_OUTOFMEMORY,
                           "No ODBC connection handle could be made.");
   }
-  SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(kLoginTimeoutSeconds),
-                    0);
+  SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kLoginTimeoutSeconds)), 0);
   // Asked before connecting too: some drivers only honour it at connect time.
   SQLSetConnectAttr(dbc, SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
 
