@@ -55,7 +55,7 @@ TEST(RegistryStoreFaults, FolderWithoutWritePermissionGivesTheDefaultsOnce) {
       ASSERT_TRUE(store.IsPersistent());
       SaveMaxBackupPoints(store, 7);
     }
-    const std::string before = testing::ReadFileBytes(file);
+    const std::string before = db::testing::ReadBytes(file);
     ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
     std::string message;
     {
@@ -73,7 +73,7 @@ TEST(RegistryStoreFaults, FolderWithoutWritePermissionGivesTheDefaultsOnce) {
     EXPECT_EQ(Lines(message), 1) << message;
     EXPECT_NE(message.find(file), std::string::npos) << message;
     EXPECT_EQ(message.find("damaged"), std::string::npos) << message;
-    EXPECT_EQ(testing::ReadFileBytes(file), before);
+    EXPECT_EQ(db::testing::ReadBytes(file), before);
     EXPECT_FALSE(std::filesystem::exists(file + "-wal"));
   }
 }
@@ -121,7 +121,7 @@ TEST(RegistryStoreFaults, FullDiskFailsWritesOnceAndKeepsTheFileWhole) {
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status)) << status;
-  EXPECT_EQ(WEXITSTATUS(status), 0) << testing::ReadFileBytes(dir.File("stderr.txt"));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << db::testing::ReadBytes(dir.File("stderr.txt"));
 
   // With room again, the store opens as it was (its opening checks the file and says nothing),
   // every write before the limit kept.
