@@ -10,7 +10,6 @@
 #include "layout/layout_store.h"
 #include "layout/ui/tool_bands.h"
 #include "resources/command_ids.h"
-#include "shell/ui/main_window.h"
 
 namespace quillet::ui {
 
@@ -30,9 +29,12 @@ bool IsUsable(const layout::WindowRect& rect) {
 
 }  // namespace
 
-WindowLayout::WindowLayout(MainWindow& window, config::RegistryStore& store)
-    : window_(window), store_(store), view_(config::MakeViewGroup()) {
-  panes_ = {window.ReportDock(), window.QuickViewDock(), window.TreeDock(), window.SqlDock()};
+WindowLayout::WindowLayout(LayoutHost& host, config::RegistryStore& store)
+    : host_(host),
+      window_(host.LayoutWindow()),
+      store_(store),
+      view_(config::MakeViewGroup()),
+      panes_(host.LayoutPanes()) {
   // A pane closed by the user still has its rectangle at that moment; later it may not.
   for (int pane = 0; pane < kPaneCount; ++pane)
     connect(panes_[pane], &QDockWidget::visibilityChanged, this, [this, pane](bool visible) {
@@ -86,7 +88,7 @@ void WindowLayout::ApplyViewGroup() {
   const BandBars bars = FindBandBars(window_);
   const auto apply = [this](unsigned command, QWidget* widget, const char* name) {
     const bool on = view_.Value(name, 1) != 0;
-    if (QAction* action = window_.Action(command)) action->setChecked(on);
+    if (QAction* action = host_.Action(command)) action->setChecked(on);
     if (widget != nullptr) widget->setVisible(on);
   };
   apply(cmd::kStandardButtons, bars[1], option::kIsStandardTBVisible);
@@ -94,7 +96,7 @@ void WindowLayout::ApplyViewGroup() {
   apply(cmd::kStatusBar, window_.statusBar(), option::kIsStatusBarVisible);
   // The lock command flips the lock; it runs only when the bars are not yet as stored.
   const bool lock = view_.Value(option::kIsLockRebarCtrl, 0) != 0;
-  if (bars[0] != nullptr && lock == bars[0]->isMovable()) window_.OnCommand(cmd::kLockToolBars);
+  if (bars[0] != nullptr && lock == bars[0]->isMovable()) host_.OnCommand(cmd::kLockToolBars);
 }
 
 void WindowLayout::TakeViewGroup() {
@@ -108,7 +110,7 @@ void WindowLayout::TakeViewGroup() {
 
 void WindowLayout::SaveLayout() {
   // A window that closes unseen (a cancelled start) has no layout of its own to keep.
-  if (window_.SaveLayoutFlag() && window_.isVisible()) {
+  if (host_.SaveLayoutFlag() && window_.isVisible()) {
     layout::StoredLayout stored;
     TakeViewGroup();
     stored.maximised = window_.isMaximized();
@@ -132,7 +134,7 @@ void WindowLayout::SaveLayout() {
     }
     layout::WriteLayout(store_, view_, stored);
   }
-  window_.Connection().Recent().WriteToRegistry(config::kRootKeyPath, store_);
+  host_.SaveRecentList(store_);
 }
 
 bool WindowLayout::WantsDefaultArrangement() const {

@@ -14,15 +14,14 @@
 #include "layout/dock_plan.h"
 #include "layout/layout_values.h"
 #include "layout/ui/dock_panes.h"
+#include "layout/ui/layout_host.h"
 
 namespace quillet::ui {
-
-class MainWindow;
 
 // A QObject only so that its connections to the panes end with it.
 class WindowLayout : public QObject {
  public:
-  WindowLayout(MainWindow& window, config::RegistryStore& store);
+  WindowLayout(LayoutHost& host, config::RegistryStore& store);
 
   // Once, after the window's panes, toolbars and status bar exist and before it shows.
   void RestoreLayout();
@@ -48,7 +47,8 @@ class WindowLayout : public QObject {
   void RememberPlacement(int pane);
   layout::PanePlacement Previous(int pane) const;
 
-  MainWindow& window_;
+  LayoutHost& host_;
+  QMainWindow& window_;
   config::RegistryStore& store_;
   config::SettingsPage view_;
   PaneDocks panes_{};

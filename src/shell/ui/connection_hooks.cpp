@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "config/key_path.h"
 #include "config/option_groups.h"
 #include "datasource/cmlib_exception.h"
 #include "datasource/udl_file.h"
@@ -124,6 +125,10 @@ int FrameHistory::MaxPoints() {
 
 void FrameHistory::RestorePoint(const shell::NavigationPoint& point) {
   frame_.RestorePoint(point);
+}
+
+void MainWindow::SaveRecentList(config::RegistryStore& store) {
+  Connection().Recent().WriteToRegistry(config::kRootKeyPath, store);
 }
 
 int MainWindow::MaxBackupPoints() {

@@ -22,6 +22,7 @@
 #include "elements/element_set.h"
 #include "elements/frame_services.h"
 #include "elements/job_cancel.h"
+#include "layout/ui/layout_host.h"
 #include "resources/menu_model.h"
 #include "shell/command_line.h"
 #include "shell/navigation_history.h"
@@ -98,6 +99,7 @@ class FrameHistory : public shell::NavigationHistory {
 };
 
 class MainWindow : public QMainWindow,
+                   public LayoutHost,
                    public FrameServices,
                    public shell::CommandLineFrame,
                    public shell::TipOfTheDayHost {
@@ -107,10 +109,10 @@ class MainWindow : public QMainWindow,
   ~MainWindow() override;
 
   // Commands: every menu item, toolbar button and accelerator ends here.
-  void OnCommand(unsigned id);
+  void OnCommand(unsigned id) override;
   // Enables and checks the commands from the window's state (run at idle time).
   void UpdateUi();
-  QAction* Action(unsigned id) const;
+  QAction* Action(unsigned id) const override;
   bool IsCommandEnabled(unsigned id) const;
   bool IsCommandChecked(unsigned id) const;
 
@@ -147,11 +149,18 @@ class MainWindow : public QMainWindow,
   QDockWidget* TreeDock() const { return treeDock_; }
   QDockWidget* QuickViewDock() const { return quickViewDock_; }
   QDockWidget* SqlDock() const { return sqlDock_; }
+
+  // The layout's view of the window.
+  QMainWindow& LayoutWindow() override { return *this; }
+  PaneDocks LayoutPanes() const override {
+    return {reportDock_, quickViewDock_, treeDock_, sqlDock_};
+  }
+  void SaveRecentList(config::RegistryStore& store) override;
   QToolBar* StandardBar() const { return standardBar_; }
   QToolBar* DatabaseBar() const { return databaseBar_; }
   QMenuBar* Menus() const { return menus_; }
   QMenu* FileMenu() const { return fileMenu_; }
-  bool SaveLayoutFlag() const { return saveLayout_; }
+  bool SaveLayoutFlag() const override { return saveLayout_; }
   // The popup of the change-list-view and open buttons (built on demand).
   QMenu* ViewStyleMenu() const { return viewStyleMenu_; }
   QMenu* RecentDropDown() const { return recentDropDown_; }
