@@ -1,7 +1,6 @@
 // Exports of real SQLite files through the SQLite provider: every tricky value read back by
 // Python's parsers, the exact bytes of each format, stops, failures and the files they leave.
 
-#include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -338,20 +337,6 @@ TEST_F(SqliteExport, FailuresNameTheirCauseAndLeaveTheTargetAlone) {
   unnamed.format = ExportFormat::SqlInserts;
   EXPECT_EQ(FailureOf(ExportSource::Table("tricky"), unnamed, target),
             "SQL statements need the name of the table they insert into.");
-}
-
-TEST_F(SqliteExport, ADescriptorGetsTheSameBytesAsAFile) {
-  const std::string file = folder_.File("file.jsonl");
-  Export(ExportSource::Table("tricky"), Options(ExportFormat::JsonLines), file);
-  const std::string streamed = folder_.File("streamed.jsonl");
-  const int fd = ::open(streamed.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  ASSERT_GE(fd, 0);
-  const std::shared_ptr<db::IRowset> rowset =
-      OpenExportSource(*connected_.session, ExportSource::Table("tricky"));
-  const ExportResult result = ExportRowsToDescriptor(rowset, Options(ExportFormat::JsonLines), fd);
-  ::close(fd);
-  EXPECT_EQ(result.path, "-");
-  EXPECT_EQ(ReadBytes(streamed), ReadBytes(file));
 }
 
 }  // namespace
