@@ -14,6 +14,7 @@
 #include "elements/provider_error.h"
 #include "plugins/plugin_manager.h"
 #include "plugins/plugin_ui.h"
+#include "plugins/text_viewer_plugin.h"
 #include "resources/string_table.h"
 #include "tabledata/cell_format.h"
 #include "tabledata/element_table.h"
@@ -247,34 +248,28 @@ std::optional<WholeValue> TablePlugins::ReadWholeValue(int row, int column) {
     throw cmlib::exception(LoadResourceString(ids::kContextField));
   }
   WholeValue value;
-  std::uint64_t size = 0;
-  StreamSize(info.stream, &size);
-  value.bytes.resize(static_cast<std::size_t>(size));
-  info.stream->vtbl->Seek(info.stream, 0, 0, nullptr);
-  std::size_t done = 0;
-  while (done < value.bytes.size()) {
-    std::uint32_t read = 0;
-    const auto piece = static_cast<std::uint32_t>(std::min<std::size_t>(
-        value.bytes.size() - done, std::numeric_limits<std::uint32_t>::max()));
-    if (info.stream->vtbl->Read(info.stream, value.bytes.data() + done, piece, &read) < 0 ||
-        read == 0)
-      break;
-    done += read;
-  }
-  value.bytes.resize(done);
-  const std::uint32_t type = info.type;
-  ReleaseCellStorage(&info);
-  // Text comes with its terminator (and the zero fill of an inline value): up to the first one.
-  if (type == db::DBTYPE_WSTR) {
-    std::u16string wide(value.bytes.size() / 2, u'\0');
-    std::memcpy(wide.data(), value.bytes.data(), wide.size() * 2);
-    wide.resize(std::min(wide.size(), wide.find(u'\0')));
-    value.bytes = db::Utf16ToUtf8(wide);
-  } else if (type == db::DBTYPE_STR) {
-    value.bytes.resize(std::min(value.bytes.size(), value.bytes.find('\0')));
+  if (info.type == db::DBTYPE_STR || info.type == db::DBTYPE_WSTR) {
+    // Text as the text viewer reads it: up to its terminator, wide text made UTF-8.
+    value.bytes = TextViewerPlugin::GatherText(info.stream, info.type);
   } else {
     value.binary = true;
+    std::uint64_t size = 0;
+    StreamSize(info.stream, &size);
+    value.bytes.resize(static_cast<std::size_t>(size));
+    info.stream->vtbl->Seek(info.stream, 0, QUILLET_SEEK_SET, nullptr);
+    std::size_t done = 0;
+    while (done < value.bytes.size()) {
+      std::uint32_t read = 0;
+      const auto piece = static_cast<std::uint32_t>(std::min<std::size_t>(
+          value.bytes.size() - done, std::numeric_limits<std::uint32_t>::max()));
+      if (info.stream->vtbl->Read(info.stream, value.bytes.data() + done, piece, &read) < 0 ||
+          read == 0)
+        break;
+      done += read;
+    }
+    value.bytes.resize(done);
   }
+  ReleaseCellStorage(&info);
   return value;
 }
 
