@@ -99,9 +99,6 @@ TEST_F(SqliteProvider, TablesSchemaHonoursEveryRestriction) {
     std::vector<std::string> names;
   };
   const Case cases[] = {
-      {{any, any, any, u"TABLE"},
-       {"Order Details|TABLE|main|", "empty_one|TABLE|main|", "people|TABLE|main|"}},
-      {{any, any, any, u"VIEW"}, {"shouting|VIEW|main|"}},
       {{any, any, any, u"SYSTEM TABLE"}, {"sqlite_master|SYSTEM TABLE|main|"}},
       {{any, any, u"Order Details", any}, {"Order Details|TABLE|main|"}},
       {{u"MAIN", any, u"people", u"TABLE"}, {"people|TABLE|main|"}},

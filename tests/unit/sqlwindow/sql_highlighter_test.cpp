@@ -81,8 +81,6 @@ INSTANTIATE_TEST_SUITE_P(
         ColourCase{"Query", "select * from t where a like 'x%'", 0, -1,
                    "kkkkkk...kkkk...kkkkk...kkkk.ssss"},
         ColourCase{"CommaIsNoDelimiter", "select,from", 0, -1, "..........."},
-        ColourCase{"OpeningParenthesis", "select(", 0, -1, "kkkkkk."},
-        ColourCase{"StarBetweenWords", "select*from", 0, -1, "kkkkkk.kkkk"},
         ColourCase{"FirstAndLastWord", "from t order by", 0, -1, "kkkk...kkkkk.kk"},
         ColourCase{"TabSemicolonBrackets", "select\tfrom;[set]{by}", 0, -1,
                    "kkkkkk.kkkk..kkk..kk."},
