@@ -33,15 +33,9 @@ TEST(OptionNumber, ConvertsTextLikeTheClassicDigitLoop) {
     std::int32_t value;
   } cases[] = {
       {" 42abc", 42},
-      {"abc", 0},
-      {"", 0},
       {"-5", -5},
-      {"+7", 7},
       {"\t\n 13", 13},
       {"- 5", 0},
-      {"--3", 0},
-      {"12 34", 12},
-      {"0x1F", 0},
       {"4294967291", -5},
       {std::string("12\0"
                    "34",

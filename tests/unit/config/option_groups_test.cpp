@@ -76,18 +76,6 @@ TEST(OptionGroups, StoredValuesOverrideTheDefaults) {
       (Values{{"IsHasButtons", 1}, {"IsHasLines", 0}, {"IsFullRowSel", 0}, {"IsTrackSelect", 1}}));
 }
 
-// What a save writes for unchanged groups, value by value, is the fresh export file.
-TEST(OptionGroups, SavedChangeReadsBack) {
-  RegistryStore store(":memory:");
-  PageSet pages;
-  BuildPageSet(pages, store);
-  pages.GetPage(kPageDataList).SetValue(option::kShowTT1, 1);
-  SaveConfiguration(pages, store);
-  PageSet next;
-  BuildPageSet(next, store);
-  EXPECT_EQ(next.GetPage(kPageDataList).Value(option::kShowTT1), 1);
-}
-
 TEST(OptionGroups, ExchangeModes) {
   RegistryStore store(":memory:");
   SettingsPage report(kPageReportWindow, &kReportWndGroup);

@@ -239,24 +239,6 @@ INSTANTIATE_TEST_SUITE_P(
     Sources, FailedTestOpen,
     ::testing::Values(
         BadSource{"MissingFile", [](const fs::path& d) { return (d / "none.udl").string(); }},
-        BadSource{"EmptyPath", [](const fs::path&) { return std::string(); }},
-        BadSource{"NotADataLink",
-                  [](const fs::path& d) {
-                    WriteBytes((d / "junk.udl").string(), "this is not a data link\n");
-                    return (d / "junk.udl").string();
-                  }},
-        BadSource{"UnknownProvider",
-                  [](const fs::path& d) {
-                    const std::string path = (d / "p.udl").string();
-                    WriteDataLinkFile(path, "Provider=NoSuch.1;Data Source=x", nullptr);
-                    return path;
-                  }},
-        BadSource{"NotADatabase",
-                  [](const fs::path& d) {
-                    WriteBytes((d / "junk.db").string(), std::string(4096, 'x'));
-                    WriteLinkTo((d / "j.udl").string(), (d / "junk.db").string());
-                    return (d / "j.udl").string();
-                  }},
         BadSource{"BrokenConnectionString",
                   [](const fs::path&) { return std::string("Provider='SQLite;Data Source"); },
                   false}),
@@ -353,14 +335,13 @@ TEST_P(Prompt, EndsAsTheUserAndTheProviderSay) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, Prompt,
-    ::testing::Values(PromptCase{"Opened", S_OK, "%B", 7, true},
-                      PromptCase{"Cancelled", DB_E_CANCELED, "", 4, false},
-                      PromptCase{"ClosedWithoutSource", S_FALSE, "", 1, false},
-                      PromptCase{"UnknownProvider", S_OK, "Provider=NoSuch.1", 1, false},
-                      PromptCase{"InitializeFails", S_OK, "%MISSING", 1, false}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Answers, Prompt,
+                         ::testing::Values(PromptCase{"Opened", S_OK, "%B", 7, true},
+                                           PromptCase{"Cancelled", DB_E_CANCELED, "", 4, false},
+                                           PromptCase{"ClosedWithoutSource", S_FALSE, "", 1, false},
+                                           PromptCase{"InitializeFails", S_OK, "%MISSING", 1,
+                                                      false}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 // --- New data link files -----------------------------------------------------------------------
 

@@ -70,17 +70,5 @@ TEST(InitString, KeysIgnoreCaseAndKeepTheirPlace) {
   EXPECT_EQ(p->Compose(), "Provider=SQLite;Data Source=b.db;Added=x;");
 }
 
-TEST(InitString, ComposeThenParseGivesTheSameValues) {
-  const std::vector<std::string> values = {"plain",     "semi;colon", "it's",   "say \"hi\"",
-                                           "both ' \"", " lead",      "trail ", "",
-                                           "Zoë/東京",  "a=b",        "''",     "\"\""};
-  InitProperties p;
-  for (std::size_t i = 0; i < values.size(); ++i) p.Set("Key" + std::to_string(i), values[i]);
-  const auto back = InitProperties::Parse(p.Compose());
-  ASSERT_TRUE(back) << p.Compose();
-  EXPECT_EQ(PairsOf(*back), PairsOf(p));
-  EXPECT_EQ(QuoteInitValue("plain"), "plain");
-}
-
 }  // namespace
 }  // namespace quillet::db

@@ -1,15 +1,13 @@
-// The SQLite provider against real database files: schema rowsets, the bindings the loading
-// pipeline makes, skipping, long data through streams, errors as one line, and the read-only
-// promise.
+// The SQLite provider against real database files: schema restrictions, skipping, long data
+// through streams, errors as one line and cancels. (The cells of every kind are the table-load
+// tests'.)
 
 #include <gtest/gtest.h>
-#include <cstring>
 
 #include <filesystem>
 #include <thread>
 
 #include "provider_helpers.h"
-#include "tabledata/data_cell.h"
 #include "test_files.h"
 
 namespace quillet::db {
@@ -101,9 +99,6 @@ TEST_F(SqliteProvider, TablesSchemaHonoursEveryRestriction) {
     std::vector<std::string> names;
   };
   const Case cases[] = {
-      {{any, any, any, u"TABLE"},
-       {"Order Details|TABLE|main|", "empty_one|TABLE|main|", "people|TABLE|main|"}},
-      {{any, any, any, u"VIEW"}, {"shouting|VIEW|main|"}},
       {{any, any, any, u"SYSTEM TABLE"}, {"sqlite_master|SYSTEM TABLE|main|"}},
       {{any, any, u"Order Details", any}, {"Order Details|TABLE|main|"}},
       {{u"MAIN", any, u"people", u"TABLE"}, {"people|TABLE|main|"}},
@@ -113,92 +108,6 @@ TEST_F(SqliteProvider, TablesSchemaHonoursEveryRestriction) {
   };
   for (const Case& c : cases) EXPECT_EQ(TableNames(c.restrictions), c.names);
   EXPECT_EQ(TableNames(Restrictions(4)).size(), 5u);
-}
-
-TEST_F(SqliteProvider, ProceduresRowsetIsEmptyWithItsColumns) {
-  std::shared_ptr<IRowset> rowset;
-  ASSERT_EQ(db_.session->GetSchemaRowset(DBSCHEMA_PROCEDURES, Restrictions(4), &rowset), S_OK);
-  std::vector<DBCOLUMNINFO> columns;
-  ASSERT_EQ(rowset->GetColumnInfo(&columns), S_OK);
-  EXPECT_EQ(columns.size(), 8u);
-  std::size_t got = 0;
-  HROW row = 0;
-  EXPECT_EQ(rowset->GetNextRows(0, 1, &got, &row), DB_S_ENDOFROWSET);
-  EXPECT_EQ(got, 0u);
-}
-
-TEST_F(SqliteProvider, SelectStarServesEveryBindingTheTableViewMakes) {
-  auto rowset = Query("select * from people order by id");
-  std::vector<DBCOLUMNINFO> columns;
-  ASSERT_EQ(rowset->GetColumnInfo(&columns), S_OK);
-  ASSERT_EQ(columns.size(), 11u);
-  // id, name, misc, city, wide, code, notes, photo, raw, score, born: every kind of cell.
-  const DBTYPE expected[] = {DBTYPE_STR,
-                             DBTYPE_STR,
-                             DBTYPE_STR | DBTYPE_BYREF,
-                             DBTYPE_WSTR,
-                             DBTYPE_WSTR | DBTYPE_BYREF,
-                             DBTYPE_BYTES,
-                             DBTYPE_STR,
-                             DBTYPE_BYTES,
-                             DBTYPE_STR,
-                             DBTYPE_STR,
-                             DBTYPE_STR};
-  std::vector<DBBINDING> bindings;
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    bindings.push_back(
-        MakeBinding(i, {Utf16ToUtf8(columns[i].name), columns[i].wType, columns[i].ulColumnSize}));
-    EXPECT_EQ(bindings[i].wType, expected[i]) << i;
-  }
-  HACCESSOR accessor = 0;
-  ASSERT_EQ(rowset->CreateAccessor(DBACCESSOR_ROWDATA, bindings, kDataCellSize * 11, &accessor),
-            S_OK);
-  std::vector<std::uint8_t> row(kDataCellSize * 11);
-  const auto cell = [&](std::size_t col) { return DataCellRef(row.data() + kDataCellSize * col); };
-  const auto text = [&](std::size_t col) {
-    return std::string(reinterpret_cast<const char*>(cell(col).Value()));
-  };
-  // Wide text at the cell's odd value offset is read byte-wise, as the program reads it.
-  const auto wide = [](const void* at) {
-    std::u16string value;
-    for (const auto* p = static_cast<const unsigned char*>(at);; p += 2) {
-      char16_t c;
-      std::memcpy(&c, p, sizeof c);
-      if (c == 0) return value;
-      value.push_back(c);
-    }
-  };
-  std::size_t got = 0;
-  HROW handle = 0;
-  ASSERT_EQ(rowset->GetNextRows(0, 1, &got, &handle), S_OK);
-  ASSERT_EQ(rowset->GetData(handle, accessor, row.data()), S_OK);
-  EXPECT_EQ(text(0), "1");  // an integer as the engine's text
-  EXPECT_EQ(text(1), "Zoë");
-  EXPECT_EQ(std::string(static_cast<const char*>(cell(2).Pointer())), std::string(1000, 'm'));
-  EXPECT_EQ(cell(2).Length(), 1000u);
-  EXPECT_EQ(wide(cell(3).Value()), u"Łódź");
-  EXPECT_EQ(wide(cell(4).Pointer()), u"東京");
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(cell(5).Value()), cell(5).Length()),
-            std::string("\x00\xFF\x10", 3));
-  // TEXT is an inline string: its first 511 bytes, cut, and the full length.
-  EXPECT_EQ(cell(6).Status(), DBSTATUS_S_TRUNCATED);
-  EXPECT_EQ(cell(6).Length(), 100000u);
-  EXPECT_EQ(text(6), std::string(511, 'n'));
-  EXPECT_EQ(cell(7).Status(), DBSTATUS_S_OK);
-  EXPECT_EQ(cell(7).Length(), 4u);
-  EXPECT_EQ(text(8), "free");  // an untyped column shows its text
-  EXPECT_EQ(text(9), "2.5");
-  EXPECT_EQ(text(10), "2024-02-29");
-  ASSERT_EQ(rowset->ReleaseRows(1, &handle), S_OK);
-
-  // The second row is all NULL but its key.
-  ASSERT_EQ(rowset->GetNextRows(0, 1, &got, &handle), S_OK);
-  ASSERT_EQ(rowset->GetData(handle, accessor, row.data()), S_OK);
-  for (std::size_t col = 1; col < 11; ++col) {
-    EXPECT_EQ(cell(col).Status(), DBSTATUS_S_ISNULL) << col;
-    EXPECT_EQ(cell(col).Length(), 0u) << col;
-  }
-  rowset->ReleaseRows(1, &handle);
 }
 
 TEST_F(SqliteProvider, ExpressionColumnsOfViewsShowInline) {
@@ -343,8 +252,6 @@ TEST_F(SqliteProvider, BadInputGivesOneReadableLine) {
        "No database file was named: the connection string needs \"Data Source=<file>\"."},
       {"SyntaxError", SqliteString(path_), "selec * from people", "near \"selec\": syntax error"},
       {"NoTable", SqliteString(path_), "select * from [no such]", "no such table: no such"},
-      {"TwoStatements", SqliteString(path_), "select 1; select 2",
-       "The text holds more than one statement; run them one at a time."},
   };
   for (const auto& c : cases) {
     Opened opened;

@@ -46,16 +46,6 @@ TEST_F(ListSettingsTest, FreshStoreLoadsNothingAndSavingWritesTheFourFolders) {
   EXPECT_EQ(again.Element(kSlotViews)->ListViewStyle(), 0u);
 }
 
-TEST_F(ListSettingsTest, UnreadableValueKeepsTheField) {
-  config::RegKey key;
-  ASSERT_EQ(store_.CreateKey(ListSettingsKeyPath(kSlotViews), &key), config::ERROR_SUCCESS);
-  key.SetValue("ListViewStyles", config::REG_SZ, std::vector<std::uint8_t>(600, '7'));
-  key.SetValue("m_dwListViewStylesEx", config::REG_SZ, std::string("3 and more").data(), 10);
-  xElementSet set(services_, nullptr, nullptr, &store_);
-  EXPECT_EQ(set.Element(kSlotViews)->ListViewStyle(), 0u);
-  EXPECT_EQ(set.Element(kSlotViews)->ExtendedListStyle(), 3u);
-}
-
 TEST(EffectiveListSettings, FollowTheIndividualOption) {
   RecordingServices services;
   xElementSet set(services, nullptr, nullptr, nullptr);

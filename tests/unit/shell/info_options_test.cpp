@@ -29,15 +29,5 @@ TEST(InfoOptions, OnlyTheTwoLongOptionsAreTakenAndTheFirstWins) {
   }
 }
 
-TEST(InfoOptions, TextsNameEveryOptionAndTheVersion) {
-  const std::string help = HelpText();
-  for (const char* option :
-       {"-udl", "-constr", "-dontsavelayout", "-show_dbqbar", "-hide_dbqbar", "-show_report",
-        "-hide_report", "-show_dbtree", "-hide_dbtree", "--help", "--version"})
-    EXPECT_NE(help.find(option), std::string::npos) << option;
-  EXPECT_EQ(help.back(), '\n');
-  EXPECT_EQ(VersionText().rfind(std::string("Quillet ") + QUILLET_VERSION + "\n", 0), 0u);
-}
-
 }  // namespace
 }  // namespace quillet::shell

@@ -63,24 +63,6 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(param_info.param.name);
     });
 
-TEST(Utf16Positions, CountOneUnitPerCharacterAndTwoAboveThePlane) {
-  // a, e-acute (2 bytes), euro sign (3 bytes), grinning face (4 bytes), b
-  const Utf16PositionMap map(
-      "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"
-      "b");
-  EXPECT_EQ(map.ToUtf16(0), 0u);
-  EXPECT_EQ(map.ToUtf16(1), 1u);
-  EXPECT_EQ(map.ToUtf16(3), 2u);
-  EXPECT_EQ(map.ToUtf16(6), 3u);
-  EXPECT_EQ(map.ToUtf16(10), 5u);
-  EXPECT_EQ(map.ToUtf16(11), 6u);
-  EXPECT_EQ(map.ToUtf16(1000), 6u);
-
-  const Utf16PositionMap ascii("select");
-  EXPECT_EQ(ascii.ToUtf16(4), 4u);
-  EXPECT_EQ(ascii.ToUtf16(7), 6u);
-}
-
 TEST(Utf16Positions, ColouringOfAnEditorsTextLandsOnItsCharacters) {
   // The document as the editor gives it: e-acute, a keyword, a paragraph end, an emoji.
   const std::string document = "\xC3\xA9 select\n\xF0\x9F\x98\x80 from 'x' -- \xC3\xA9";
