@@ -37,7 +37,7 @@ build-fuzz: deps
 # ThreadSanitizer over the tests whose work runs on other threads: the worker and its jobs,
 # counts, page loading and Stop, in the core and once through the window.
 TSAN_TESTS := tabledata_worker_tests tabledata_tests tabledata_file_changes_tests \
-  datasource_sqlite_count_tests config_store_tests ui_job_control_test
+  config_store_tests ui_job_control_test
 empty :=
 space := $(empty) $(empty)
 build-tsan: deps
