@@ -63,11 +63,6 @@ std::optional<layout::PanePlacement> StoredPane(const char* name) {
   return layout::DecodePane(*record);
 }
 
-void StoreOption(const char* format, const char* name, std::int32_t value) {
-  config::RegKey key = Key(format);
-  config::WriteOptionNumber(key, name, value);
-}
-
 bool Locked(MainWindow* window) {
   for (QToolBar* bar : window->findChildren<QToolBar*>())
     if (bar->isMovable()) return false;
@@ -188,35 +183,6 @@ class LayoutTest : public QObject {
     QCOMPARE(second->QuickViewDock()->geometry(), floating);
   }
 
-  void maximisedWindowsAndStartUpOptions() {
-    MainWindow* first = NewWindow();
-    QVERIFY(first != nullptr);
-    first->move(50, 60);
-    first->resize(760, 600);
-    first->OnCommand(cmd::kSaveConfiguration);
-    first->OnCommand(cmd::kReportWindow);
-    first->showMaximized();
-    uitest::Settle();
-    Close(first);
-    QCOMPARE(StoredDword("IsFullWnd"), std::optional<std::uint32_t>(1));
-    QCOMPARE(StoredDword("bottom"), std::optional<std::uint32_t>(660));
-    QVERIFY(!StoredPane("report")->shown);
-
-    // The options that show or hide panes come after the restore, and are what the next close
-    // keeps.
-    MainWindow* second = NewWindow({"-show_report", "-hide_dbtree"});
-    QVERIFY(second != nullptr);
-    QVERIFY(second->isMaximized());
-    QVERIFY(second->ReportDock()->isVisible());
-    QVERIFY(second->TreeDock()->isHidden());
-    second->showNormal();
-    uitest::Settle();
-    QCOMPARE(QRect(second->pos(), second->size()), QRect(50, 60, 760, 600));
-    Close(second);
-    QVERIFY(StoredPane("report")->shown);
-    QVERIFY(!StoredPane("datatree")->shown);
-  }
-
   void saveTheConfigurationWritesTheLayoutAndMeasuresTheHiddenSqlPane() {
     MainWindow* window = NewWindow();
     QVERIFY(window != nullptr);
@@ -224,8 +190,6 @@ class LayoutTest : public QObject {
     window->resize(800, 600);
     QSignalSpy sqlShown(window->SqlDock(), &QDockWidget::visibilityChanged);
     window->OnCommand(cmd::kSaveConfiguration);
-    QVERIFY(fx_.boxes->Saw(QStringLiteral("Quillet: Information"),
-                           QStringLiteral("Configuration saving into the registry is complete.")));
     config::SettingsPage view = config::MakeViewGroup();
     config::ExchangeView(config::kExchangeRead, view, Store());
     QCOMPARE(view.Value(config::option::kFirstStart), 0);
@@ -269,28 +233,14 @@ class LayoutTest : public QObject {
   }
 
   void damagedValuesGiveTheDefaults_data() {
-    QTest::addColumn<int>("size");        // of the stored report record, -1 for none
-    QTest::addColumn<bool>("offScreen");  // a stored rectangle that no screen shows
-    QTest::newRow("fresh store") << -1 << false;
     // Which damaged records are refused is the layout store's unit test.
-    QTest::newRow("59 bytes") << 59 << false;
-    QTest::newRow("on no screen") << -1 << true;
+    QTest::addColumn<bool>("offScreen");  // a stored rectangle that no screen shows
+    QTest::newRow("fresh store") << false;
+    QTest::newRow("on no screen") << true;
   }
   void damagedValuesGiveTheDefaults() {
-    QFETCH(int, size);
     QFETCH(bool, offScreen);
     config::RegKey view = ViewKey();
-    if (size >= 0) {
-      StoreOption(config::kVersionKeyFormat, config::option::kFirstStart, 0);
-      layout::PanePlacement floating;
-      floating.floating = {300, 300, 200, 100};
-      floating.shown = true;
-      const layout::PaneRecord record = layout::EncodePane(floating);
-      Bytes bytes(record.begin(), record.end());
-      bytes.resize(static_cast<std::size_t>(size), 0);
-      view.SetValue("report", config::REG_BINARY, bytes);
-      view.SetValue("left", config::REG_SZ, "99", 3);
-    }
     if (offScreen) {
       for (const char* name : {"left", "top"}) config::WriteDword(view, name, 50000);
       for (const char* name : {"right", "bottom"}) config::WriteDword(view, name, 50400);
@@ -309,24 +259,6 @@ class LayoutTest : public QObject {
     QVERIFY(window->SqlDock()->isHidden());
     QVERIFY(!Locked(window));
     QVERIFY(window->IsCommandChecked(cmd::kStatusBar));
-  }
-
-  void theLockFollowsTheStoredValue_data() {
-    QTest::addColumn<int>("stored");
-    QTest::newRow("0") << 0;
-    QTest::newRow("1") << 1;
-    QTest::newRow("7") << 7;
-  }
-  void theLockFollowsTheStoredValue() {
-    QFETCH(int, stored);
-    StoreOption(config::kViewKeyFormat, config::option::kIsLockRebarCtrl, stored);
-    StoreOption(config::kViewKeyFormat, config::option::kIsDBTBVisible, 0);
-    MainWindow* window = NewWindow();
-    QVERIFY(window != nullptr);
-    QCOMPARE(Locked(window), stored != 0);
-    QCOMPARE(window->IsCommandChecked(cmd::kLockToolBars), stored != 0);
-    QVERIFY(window->DatabaseBar()->isHidden() && !window->IsCommandChecked(cmd::kDatabaseButtons));
-    QVERIFY(!window->StandardBar()->isHidden());
   }
 };
 

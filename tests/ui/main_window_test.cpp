@@ -1,10 +1,8 @@
 // The main window as a user meets it: opening the demo database from the command line, walking
-// to a table, the cell cursor and paging, the cell menu, command states during a load, titles,
-// errors in the report pane, the window limit and closing during a load.
+// to a table, the cell cursor and paging, errors in the report pane and the window limit.
 
 #include <QDockWidget>
 #include <QFileInfo>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -19,7 +17,6 @@
 
 using namespace quillet;
 using namespace quillet::ui;
-using quillet::uitest::FindColumn;
 using quillet::uitest::WaitForTreeItem;
 using quillet::uitest::WaitIdle;
 
@@ -27,12 +24,6 @@ namespace {
 
 QString PaneText(MainWindow* window, unsigned pane) {
   return window->Status()->PaneText(pane);
-}
-
-int FindRow(DataListView* list, int column, const QString& text) {
-  for (int row = 0; row < list->Model()->rowCount(); ++row)
-    if (list->Model()->CellText(row, column) == text) return row;
-  return -1;
 }
 
 const QString kDemoTitle = QStringLiteral("Quillet - [%1]");
@@ -101,107 +92,6 @@ class MainWindowTest : public QObject {
     QVERIFY(fx_.boxes->Boxes().empty());
   }
 
-  void cellMenuOpensOnLongText() {
-    MainWindow* window = OpenTable(QStringLiteral("products"));
-    QVERIFY(window != nullptr);
-    DataListView* list = window->DataList();
-    QMenu* menu = list->CellMenu();
-    const int notes = FindColumn(list, QStringLiteral("description"));
-    QVERIFY(notes > 0);
-    const int row = FindRow(list, notes, QStringLiteral("(TEXT)"));
-    QVERIFY2(row >= 0, "no long text in the first page of products");
-
-    // Enter on the cell opens the menu with the viewers that take the value.
-    list->SetCursor(row, notes);
-    DataTableView* view = list->ReportView();
-    QTest::keyClick(view, Qt::Key_Return);
-    QTRY_VERIFY(menu->isVisible());
-    QVERIFY(!menu->actions().isEmpty());
-    QVERIFY(menu->actions().first()->isEnabled());
-    menu->hide();
-
-    const int photo = FindColumn(list, QStringLiteral("photo"));
-    QVERIFY(photo > 0);
-    list->SetCursor(row, photo);
-    QTest::keyClick(view, Qt::Key_Return);
-    QTRY_VERIFY(menu->isVisible());
-    // No viewer takes a picture here: "(empty)", grayed, above the window's copy commands.
-    QVERIFY(menu->actions().size() > 2);
-    QCOMPARE(menu->actions().first()->text(), QStringLiteral("(empty)"));
-    QVERIFY(!menu->actions().first()->isEnabled());
-    QVERIFY(menu->actions()[1]->isSeparator());
-    QVERIFY(menu->actions()[2]->text().startsWith(QStringLiteral("&Copy")));
-    menu->hide();
-
-    // A click on the drop-down opens the menu only once the cell is the cursor cell, and a
-    // click right of the button area does not.
-    view->scrollTo(list->Model()->index(row, notes));
-    const QRect cell = view->visualRect(list->Model()->index(row, notes));
-    const QPoint button = cell.topLeft() + QPoint(10, cell.height() / 2);
-    for (auto [point, opens] : {std::pair{button, false}, std::pair{button, true},
-                                std::pair{button + QPoint(40, 0), false}}) {
-      QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, point);
-      uitest::Settle();
-      QTRY_COMPARE(menu->isVisible(), opens);
-      menu->hide();
-    }
-  }
-
-  void commandStatesWhileAJobRunsAndAfter() {
-    MainWindow* window = fx_.StartDemo();
-    QVERIFY(window != nullptr);
-    // New, Open, Back and Stop, in that order.
-    const auto states = [window] {
-      window->UpdateUi();
-      QString s;
-      for (unsigned id : {cmd::kNewDataLink, cmd::kOpenDataLink, cmd::kBack, cmd::kStop})
-        s += window->IsCommandEnabled(id) ? QLatin1Char('1') : QLatin1Char('0');
-      return s;
-    };
-    QCOMPARE(states(), QStringLiteral("1100"));
-    QVERIFY(!window->IsCommandEnabled(cmd::kUp));  // the database is shown
-
-    // The million-row table takes a while to count: the window stays responsive meanwhile.
-    window->Elements().ActivateListItem("Tables", true);
-    window->StartJob(kSlotTables);
-    QVERIFY(WaitIdle(window));
-    window->Elements().ActivateListItem("events", true);
-    window->StartJob(kSlotTable);
-    QCOMPARE(states(), QStringLiteral("0001"));
-    QVERIFY(!window->IsIdle());
-    // The list shows nothing of the element while the job owns its data.
-    QCOMPARE(window->DataList()->Model()->CellText(0, 0), QString());
-
-    window->OnCommand(cmd::kStop);
-    QVERIFY(WaitIdle(window, 10000));
-    QCOMPARE(states(), QStringLiteral("1110"));  // Back: the tables folder was left
-
-    window->OnCommand(cmd::kBack);
-    QVERIFY(WaitIdle(window));
-    QCOMPARE(window->Elements().ListSlot(), kSlotTables);
-    QVERIFY(fx_.boxes->Boxes().empty());
-  }
-
-  void titleForms() {
-    MainWindow* plain = fx_.Manager()->AddWindow(std::string());
-    QVERIFY(plain != nullptr);
-    QCOMPARE(plain->windowTitle(), QStringLiteral("Quillet - no connection"));
-
-    plain->Open("Provider=SQLite;Data Source=" + uitest::DemoDb().toStdString(), false);
-    QVERIFY(WaitIdle(plain));
-    QCOMPARE(plain->windowTitle(), QStringLiteral("Quillet - [connection string]"));
-
-    plain->OnCommand(cmd::kCloseConnection);
-    QCOMPARE(plain->windowTitle(), QStringLiteral("Quillet - no connection"));
-    QVERIFY(!plain->IsConnected());
-    QCOMPARE(plain->DataList()->Model()->rowCount(), 0);
-    QCOMPARE(plain->Tree()->topLevelItemCount(), 0);
-
-    plain->Open(uitest::DemoUdl().toStdString(), true);
-    QVERIFY(WaitIdle(plain));
-    QCOMPARE(plain->windowTitle(), kDemoTitle.arg(uitest::DemoUdl()));
-  }
-
   void providerErrorLandsInTheReportPane() {
     MainWindow* window = OpenTable(QStringLiteral("orders"));
     QVERIFY(window != nullptr);
@@ -232,8 +122,6 @@ class MainWindowTest : public QObject {
     QVERIFY(manager->AddWindow(std::string()) == nullptr);
     QCOMPARE(manager->Count(), 63);
     QCOMPARE(fx_.boxes->Boxes().size(), std::size_t{1});
-    QCOMPARE(fx_.boxes->Boxes()[0].text,
-             QStringLiteral("ERROR: Cannot create ANY MORE threads!!!"));
 
     // Closing one window frees a place; the manager says when the last has gone.
     QSignalSpy allClosed(manager, &FrameManager::allWindowsClosed);

@@ -201,26 +201,6 @@ class PluginsTest : public QObject {
     QCOMPARE(databaseChildren, QStringList{QStringLiteral("(empty)")});
     QVERIFY(buttonsOff);
   }
-
-  void elementCommandsOutsideTheRangeReachNoPlugin() {
-    plugins::SetPluginFolder("/nonexistent/plugins/");
-    MainWindow* window = OpenTable(QStringLiteral("documents"));
-    QVERIFY(window != nullptr);
-    DataListView* list = window->DataList();
-    list->SetCursor(1, FindColumn(list, QStringLiteral("body")));
-    int shown = 0;
-    plugins::ui::SetModalRunner([&shown](QDialog&) {
-      ++shown;
-      return 1;
-    });
-    window->OnCommand(53247);
-    window->OnCommand(53505);
-    window->OnCommand(53249);  // in the range, but no plug-in has it
-    QCOMPARE(shown, 0);
-    window->OnCommand(53248);
-    QCOMPARE(shown, 1);
-    QVERIFY(fx_.boxes->Boxes().empty());
-  }
 };
 
 QTEST_MAIN(PluginsTest)

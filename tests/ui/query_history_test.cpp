@@ -159,21 +159,9 @@ class QueryHistoryTest : public QObject {
     window->SqlEditor()->undo();
     QCOMPARE(EditorText(window), QStringLiteral("select * from orders"));
 
-    // Ctrl+Up to the oldest and no further, Ctrl+Down back to the text being typed.
+    // Ctrl+Up and Ctrl+Down step (the steps themselves are the history's unit tests); an entry
+    // the user edits becomes their own text, which stepping comes back to.
     window->SqlEditor()->setFocus();
-    window->SqlEditor()->setPlainText(QStringLiteral("select count(*) from"));
-    QStringList seen;
-    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down,
-                        Qt::Key_Down, Qt::Key_Down}) {
-      CtrlKey(window, key);
-      seen << EditorText(window);
-    }
-    QCOMPARE(seen, (QStringList{kLong, kFailing, AsExecuted(kFirst), AsExecuted(kFirst), kFailing,
-                                kLong, QStringLiteral("select count(*) from"),
-                                QStringLiteral("select count(*) from")}));
-
-    // An entry the user edits becomes their own text: stepping starts again from the newest
-    // and comes back to the edit.
     CtrlKey(window, Qt::Key_Up);
     QTest::keyClicks(window->SqlEditor(), QStringLiteral(" limit 5"));
     CtrlKey(window, Qt::Key_Up);

@@ -188,22 +188,6 @@ class ServerFaultsTest : public QObject {
     RestartAndRefresh(which, window, QStringLiteral("0"));
   }
 
-  // Only PostgreSQL goes to the server for a jump; MariaDB's rows are in the client by then.
-  void stoppedDuringAPageJump() {
-    MainWindow* window = Open(Server::PostgreSql, "slow_rows");
-    QVERIFY(window != nullptr);
-    QTRY_VERIFY_WITH_TIMEOUT(!ShownCountRunning(window), 30000);
-    const int before = ReportLines(window);
-    // Into the slow band, from either end the cursor may stand at.
-    window->JumpTo({PageJob::Target::Row, 1'100, 0});
-    QTest::qWait(300);
-    QVERIFY(!window->IsIdle());
-    QVERIFY(ServerScript(Server::PostgreSql, "kill"));
-    ExpectUsable(window);
-    ExpectOneReportLine(window, before);
-    RestartAndRefresh(Server::PostgreSql, window, QStringLiteral("0"));
-  }
-
   void loginThatNeverAnswers_data() { AddServerRows(); }
   void loginThatNeverAnswers() {
     QFETCH(int, server);

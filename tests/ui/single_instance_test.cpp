@@ -129,15 +129,6 @@ class SingleInstanceTest : public QObject {
     QVERIFY(WaitFor(next, kRaised + kNoConnection) >= 0);
   }
 
-  void otherDisplayNeverDefers() {
-    Run& first = Start({}, ":71");
-    QVERIFY(WaitFor(first, kServing) >= 0);
-    Run& other = Start({}, ":72");
-    QVERIFY(WaitFor(other, kServing) >= 0);
-    QVERIFY(WaitFor(other, kActive + kNoConnection) >= 0);
-    QCOMPARE(first.process->state(), QProcess::Running);
-  }
-
   void bringToFrontRestoresAMinimisedWindow() {
     QWidget first, other;
     first.show();

@@ -1,5 +1,5 @@
-// The SQL pane's editor on its own: the colours a user sees while typing, the text Execute takes
-// from it, the text a job puts back, and undo stepping over the user's edits only.
+// The SQL pane's editor on its own: recolouring while typing, the text a job puts back, and undo
+// stepping over the user's edits only. The colours themselves are the highlighter's unit tests.
 
 #include <QPlainTextEdit>
 #include <QTest>
@@ -27,68 +27,12 @@ QColor ColourAt(const QTextDocument* document, int position) {
   return colour;
 }
 
-// One letter per document position: k keyword, s string, c comment, . plain black, ? invalid.
-QString ColourMarks(const QTextDocument* document) {
-  const QString text = document->toPlainText();
-  QString marks;
-  for (int i = 0; i < text.size(); ++i) {
-    const QColor c = ColourAt(document, i);
-    if (c == QColor(0, 0, 255))
-      marks += QLatin1Char('k');
-    else if (c == QColor(55, 0, 200))
-      marks += QLatin1Char('s');
-    else if (c == QColor(0, 170, 0))
-      marks += QLatin1Char('c');
-    else if (c == QColor(Qt::black))
-      marks += QLatin1Char('.');
-    else
-      marks += QLatin1Char('?');
-  }
-  return marks;
-}
-
 }  // namespace
 
 class SqlPaneTest : public QObject {
   Q_OBJECT
 
  private slots:
-  // The lexical rules are the highlighter's unit tests; here their mapping onto the editor's
-  // paragraphs, UTF-16 positions and colours.
-  void coloursAsTyped_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("marks");
-    QTest::newRow("keywords, string, plain names")
-        << QStringLiteral("select * from t where a like 'x%'")
-        << QStringLiteral("kkkkkk...kkkk...kkkkk...kkkk.ssss");
-    QTest::newRow("line comment ends with its line")
-        << QStringLiteral("select 1 // from\nfrom t") << QStringLiteral("kkkkkk...ccccccc.kkkk..");
-    QTest::newRow("block comment over lines")
-        << QStringLiteral("/* a\nselect */ from") << QStringLiteral("cccc.ccccccccc.kkkk");
-    QTest::newRow("unclosed block comment runs to the end")
-        << QStringLiteral("from /* open\nselect") << QStringLiteral("kkkk.ccccccc.cccccc");
-    QTest::newRow("unclosed string runs to the end")
-        << QStringLiteral("where 'abc\nfrom") << QStringLiteral("kkkkk.ssss.ssss");
-    // Positions count UTF-16 units: a letter outside the basic plane takes two.
-    QTest::newRow("letter outside the basic plane")
-        << QString::fromUtf8("\xF0\x9F\x98\x80 from") << QStringLiteral("...kkkk");
-    // A line separator inside a paragraph (Shift+Enter) ends a line comment too.
-    QTest::newRow("line separator")
-        << QString::fromUtf8("// a\xE2\x80\xA8select") << QStringLiteral("ccccckkkkkk");
-  }
-
-  void coloursAsTyped() {
-    QFETCH(QString, text);
-    QFETCH(QString, marks);
-    SqlPane pane;
-    pane.Editor()->setPlainText(text);
-    QString seen = ColourMarks(pane.Editor()->document());
-    // Paragraph ends have no colour of their own; compare them as they are expected.
-    for (int i = 0; i < text.size(); ++i)
-      if (text[i] == QLatin1Char('\n')) seen[i] = marks[i];
-    QCOMPARE(seen, marks);
-  }
-
   void typingRecoloursEverythingAfterTheChange() {
     SqlPane pane;
     QPlainTextEdit* editor = pane.Editor();
@@ -147,19 +91,6 @@ class SqlPaneTest : public QObject {
     while (editor->document()->isRedoAvailable() && steps-- > 0) editor->redo();
     QCOMPARE(editor->toPlainText(), QStringLiteral("select id from t"));
     QCOMPARE(ColourAt(editor->document(), 0), QColor(0, 0, 255));
-  }
-
-  void queryTextHasCarriageReturns() {
-    SqlPane pane;
-    QCOMPARE(pane.GetQueryText(), std::string());
-    pane.Editor()->setPlainText(QStringLiteral("select id\nfrom t\n\nwhere id = 'ü'"));
-    QCOMPARE(pane.GetQueryText(), std::string("select id\rfrom t\r\rwhere id = '\xC3\xBC'"));
-    // Shift+Enter puts a line separator inside the paragraph: a line end all the same.
-    pane.Editor()->clear();
-    QTest::keyClicks(pane.Editor(), QStringLiteral("select"));
-    QTest::keyClick(pane.Editor(), Qt::Key_Return, Qt::ShiftModifier);
-    QTest::keyClicks(pane.Editor(), QStringLiteral("1"));
-    QCOMPARE(pane.GetQueryText(), std::string("select\r1"));
   }
 
   void clearCanBeUndoneAppendCannot() {

@@ -6,7 +6,6 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -36,21 +35,9 @@ class WidgetsTest : public QObject {
     ReportPane pane;
     pane.AddEntry(0, "first failure");
     pane.AddEntry(1, "a note");
+    // The cell texts and the order are the report log's unit tests; here the current row.
     ReportModel* model = pane.Model();
-    QCOMPARE(model->rowCount(), 2);
-    QCOMPARE(model->data(model->index(0, 0), Qt::DisplayRole).toString(),
-             QStringLiteral("  Information:"));
-    QCOMPARE(model->data(model->index(0, 2), Qt::DisplayRole).toString(), QStringLiteral("a note"));
-    QCOMPARE(model->data(model->index(1, 0), Qt::DisplayRole).toString(),
-             QStringLiteral("  Error:"));
     QVERIFY(!model->data(model->index(1, 0), Qt::DecorationRole).value<QIcon>().isNull());
-    // The time reads month.day.year hours:minutes:seconds:milliseconds.
-    const QString time = model->data(model->index(0, 1), Qt::DisplayRole).toString();
-    QVERIFY2(
-        QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d:\\d{3}$"))
-            .match(time)
-            .hasMatch(),
-        qPrintable(time));
     QCOMPARE(pane.View()->currentIndex().row(), 0);
     // A row the user picked stays picked as entries arrive; back on the newest, it follows them.
     pane.View()->setCurrentIndex(model->index(1, 2));
@@ -85,24 +72,6 @@ class WidgetsTest : public QObject {
     };
     QVERIFY(!darkIn(0, 18));
     QVERIFY(darkIn(20, 45));
-  }
-
-  void cellColoursFollowTheBlendRule_data() {
-    QTest::addColumn<QColor>("highlight");
-    QTest::addColumn<double>("factor");
-    QTest::addColumn<QColor>("expected");
-    QTest::newRow("cursor cell") << QColor(0, 120, 215) << 0.5 << QColor(127, 187, 235);
-    QTest::newRow("cursor row") << QColor(0, 120, 215) << 0.9 << QColor(229, 241, 251);
-    QTest::newRow("ordinary") << QColor(0, 120, 215) << 0.99 << QColor(252, 253, 254);
-    QTest::newRow("white stays white") << QColor(255, 255, 255) << 0.5 << QColor(255, 255, 255);
-    QTest::newRow("black at half") << QColor(0, 0, 0) << 0.5 << QColor(127, 127, 127);
-  }
-
-  void cellColoursFollowTheBlendRule() {
-    QFETCH(QColor, highlight);
-    QFETCH(double, factor);
-    QFETCH(QColor, expected);
-    QCOMPARE(BlendWithWhite(highlight, factor), expected);
   }
 
   void cellRoles() {
@@ -145,10 +114,6 @@ class WidgetsTest : public QObject {
   void statusBarPanes() {
     FrameStatusBar bar;
     bar.resize(900, 24);
-    bar.SetObjectCount(42);
-    QCOMPARE(bar.PaneText(FrameStatusBar::kObjectCountPane), QStringLiteral("Object(s): 42"));
-    bar.SetRowStatus(1, 1);
-    QCOMPARE(bar.PaneText(FrameStatusBar::kRowStatusPane), QStringLiteral("Row 1 , Ln. 1"));
     // Progress: a stale handle does not touch the bar of a newer job.
     const int first = bar.CreateProgressBar();
     const int second = bar.CreateProgressBar();
