@@ -77,6 +77,25 @@ class SqlWindowTest : public QObject {
              (QStringList{QStringLiteral("&1 ") + b, QStringLiteral("&2 ") + a}));
   }
 
+  void aFolderShownHidesThePaneAndExecuteDoesNothing() {
+    MainWindow* window = fx_.StartDemo();
+    QVERIFY(window != nullptr);
+    QVERIFY(ShowTable(window, "customers"));
+    window->OnCommand(cmd::kSqlWindow);
+    window->UpdateUi();
+    QVERIFY(window->IsCommandEnabled(cmd::kExecuteSql));
+
+    window->OnCommand(cmd::kUp);
+    QVERIFY(WaitIdle(window));
+    window->UpdateUi();  // the idle-time update hides the pane
+    QVERIFY(window->SqlDock()->isHidden());
+    QVERIFY(!window->IsCommandEnabled(cmd::kExecuteSql));
+    const int folderRows = Rows(window);
+    window->OnCommand(cmd::kExecuteSql);
+    QVERIFY(window->IsIdle());
+    QCOMPARE(Rows(window), folderRows);
+  }
+
   void executeReplacesTheRowsAndTheTextFollowsTheJob() {
     MainWindow* window = fx_.StartDemo();
     QVERIFY(window != nullptr);
